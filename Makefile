@@ -1,0 +1,42 @@
+# Thin wrapper over CMake: `make run` and `make test` set up what is missing,
+# build, and run. BUILD_DIR and PREFIX can be overridden on the command line.
+
+BUILD_DIR ?= build
+PREFIX ?= /usr/local
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test bench sanitize install clean
+
+all: build
+
+deps:
+	./scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	./$(BUILD_DIR)/tools/vorlat/vorlat show
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# Benchmarks generate their input under BENCH_DIR (about 500 MB).
+BENCH_DIR ?= /tmp/vorlat-bench
+bench: build
+	mkdir -p $(BENCH_DIR)
+	VORLAT_BENCH_DIR=$(BENCH_DIR) ./$(BUILD_DIR)/bench/csv_bench
+
+# The test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize:
+	$(MAKE) test BUILD_DIR=build-sanitize CMAKE_FLAGS="-DVORLAT_SANITIZE=ON -DVORLAT_BUILD_BENCH=OFF"
+
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+clean:
+	rm -rf $(BUILD_DIR) build-sanitize

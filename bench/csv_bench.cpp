@@ -1,0 +1,203 @@
+// CSV indexing and cell reads on a generated file of about 500 MB with
+// 100-byte lines, beside a plain read-and-memchr line count of the same file
+// measured in the same run.
+//
+//   VORLAT_BENCH_DIR=/tmp/vorlat-bench build/bench/csv_bench
+//
+// The files are generated once into VORLAT_BENCH_DIR (default: the system's
+// temporary folder) and reused by later runs.
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "text/CsvDataProvider.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::size_t LineLength = 100;        // bytes, line feed included
+const std::size_t LineCount = 5'000'000;   // 500 MB
+const std::size_t WideRows = 200'000;      // rows of the 50-column file
+const int WideColumns = 50;
+
+fs::path BenchDir()
+{
+    const char* dir = std::getenv("VORLAT_BENCH_DIR");
+    fs::path path = dir ? fs::path(dir) : fs::temp_directory_path() / "vorlat-bench";
+    fs::create_directories(path);
+    return path;
+}
+
+// Writes lines of exactly LineLength bytes: an id, a name, numbers and a
+// text, padded with a last text field.
+fs::path NarrowFile()
+{
+    const fs::path path = BenchDir() / "narrow-500mb.csv";
+    const std::size_t expected = LineLength * (LineCount + 1);
+    std::error_code error;
+    if (fs::file_size(path, error) == expected)
+        return path;
+    std::cerr << "generating " << path << " ..." << std::endl;
+    std::ofstream out(path, std::ios::binary);
+    std::mt19937 random(1);
+    std::vector<char> buffer;
+    const auto writeLine = [&](std::string line) {
+        line.resize(LineLength - 1, 'x');
+        line += '\n';
+        buffer.insert(buffer.end(), line.begin(), line.end());
+        if (buffer.size() > (8u << 20)) {
+            out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            buffer.clear();
+        }
+    };
+    writeLine("id,name,mw,logp,count,class,pad");
+    char text[128];
+    for (std::size_t i = 0; i < LineCount; ++i) {
+        std::snprintf(text, sizeof text, "%zu,CPD-%09zu,%.3f,%.2f,%u,class%u,", i + 1, i,
+                      100 + (random() % 500000) / 1000.0, (static_cast<int>(random() % 1000) - 500) / 100.0,
+                      static_cast<unsigned>(random() % 100000), static_cast<unsigned>(random() % 1000));
+        writeLine(text);
+    }
+    out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    return path;
+}
+
+fs::path WideFile()
+{
+    const fs::path path = BenchDir() / "wide-50-columns.csv";
+    if (fs::exists(path))
+        return path;
+    std::ofstream out(path, std::ios::binary);
+    for (int c = 0; c < WideColumns; ++c)
+        out << (c ? "," : "") << "c" << c;
+    out << '\n';
+    for (std::size_t r = 0; r < WideRows; ++r) {
+        for (int c = 0; c < WideColumns; ++c)
+            out << (c ? "," : "") << (c % 3 == 0 ? std::to_string(r * c) : c % 3 == 1 ? "1.25" : "text");
+        out << '\n';
+    }
+    return path;
+}
+
+// The baseline: read the file in 1 MiB blocks and count line feeds.
+void BM_PlainMemchrScan(benchmark::State& state)
+{
+    const fs::path path = NarrowFile();
+    std::vector<char> block(1 << 20);
+    std::size_t lines = 0;
+    for (auto _ : state) {
+        std::ifstream in(path, std::ios::binary);
+        lines = 0;
+        for (;;) {
+            in.read(block.data(), static_cast<std::streamsize>(block.size()));
+            const std::size_t n = static_cast<std::size_t>(in.gcount());
+            if (n == 0)
+                break;
+            const char* p = block.data();
+            const char* last = p + n;
+            while (const void* hit = std::memchr(p, '\n', static_cast<std::size_t>(last - p))) {
+                p = static_cast<const char*>(hit) + 1;
+                ++lines;
+            }
+        }
+        benchmark::DoNotOptimize(lines);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fs::file_size(path)));
+    state.counters["lines"] = static_cast<double>(lines);
+}
+
+void BM_CsvIndexPass(benchmark::State& state)
+{
+    const fs::path path = NarrowFile();
+    int rows = 0;
+    for (auto _ : state) {
+        std::ifstream in(path, std::ios::binary);
+        VorlatImportExport::CsvDataProvider provider(in);
+        rows = provider.GetRowCount();
+        benchmark::DoNotOptimize(rows);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fs::file_size(path)));
+    state.counters["rows"] = rows;
+}
+
+// Random cells of the 500 MB file: one seek, one line read and split each.
+void BM_RandomGetCellData(benchmark::State& state)
+{
+    std::ifstream in(NarrowFile(), std::ios::binary);
+    VorlatImportExport::CsvDataProvider provider(in);
+    std::mt19937 random(5);
+    const int rows = provider.GetRowCount();
+    const int columns = provider.GetColumnCount();
+    for (auto _ : state) {
+        const int row = static_cast<int>(random() % static_cast<unsigned>(rows));
+        const int column = 1 + static_cast<int>(random() % static_cast<unsigned>(columns - 1));
+        benchmark::DoNotOptimize(provider.GetCellData(row, column));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// GetRowValues of random rows of a 50-column file: one line read per row.
+void BM_GetRowValues50Columns(benchmark::State& state)
+{
+    std::ifstream in(WideFile(), std::ios::binary);
+    VorlatImportExport::CsvDataProvider provider(in);
+    std::mt19937 random(9);
+    std::vector<std::string> values;
+    for (auto _ : state) {
+        values.clear();
+        provider.GetRowValues(static_cast<int>(random() % WideRows), values);
+        benchmark::DoNotOptimize(values.data());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+BENCHMARK(BM_PlainMemchrScan)->Unit(benchmark::kMillisecond)->MinTime(3);
+BENCHMARK(BM_CsvIndexPass)->Unit(benchmark::kMillisecond)->MinTime(3);
+BENCHMARK(BM_RandomGetCellData)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_GetRowValues50Columns)->Unit(benchmark::kNanosecond);
+
+// Prints the usual table, then the index pass's throughput beside the
+// plain scan's.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            const auto found = run.counters.find("bytes_per_second");
+            if (found != run.counters.end() && run.run_type == Run::RT_Iteration)
+                m_BytesPerSecond[run.benchmark_name()] = found->second;
+        }
+    }
+    std::map<std::string, double> m_BytesPerSecond;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto scan = reporter.m_BytesPerSecond.find("BM_PlainMemchrScan/min_time:3.000");
+    const auto index = reporter.m_BytesPerSecond.find("BM_CsvIndexPass/min_time:3.000");
+    if (scan != reporter.m_BytesPerSecond.end() && index != reporter.m_BytesPerSecond.end()) {
+        std::printf("\nplain scan %.0f MB/s, index pass %.0f MB/s: index/scan = %.2f (goal >= 0.60)\n",
+                    scan->second / 1e6, index->second / 1e6, index->second / scan->second);
+    }
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <vector>
+
+#include "host/Export.h"
+#include "host/TableDataProviderBase.h"
+
+namespace VorlatImportExport {
+
+// A comma-separated text file as a read-only table. The first line holds the
+// column titles, every later line is a row. The file is never loaded: the
+// constructor records where each line starts, and a cell read seeks to its
+// line, reads it and splits it. Column 0, titled "Index", holds the 1-based
+// row number; the file's columns follow.
+//
+// The caller opens the stream (positioned at the header line), owns it and
+// keeps it alive as long as the provider and its copies. Copies share the
+// stream and its read position, so a provider and its copies are used from
+// one thread at a time.
+class VORLAT_EXPORT CsvDataProvider : public Host::TableDataProviderBase {
+public:
+    // Bytes read at a time while indexing.
+    static constexpr std::size_t DefaultIndexBlockSize = 1 << 20;
+
+    explicit CsvDataProvider(std::istream& stream);
+    // indexBlockSize: bytes read at a time while indexing (at least 1); small
+    // values let tests put line ends at block edges.
+    CsvDataProvider(std::istream& stream, std::size_t indexBlockSize);
+    CsvDataProvider(const CsvDataProvider& other);
+    CsvDataProvider& operator=(const CsvDataProvider&) = delete;
+    ~CsvDataProvider() override;
+
+    int GetRowCount() const override;
+    int GetColumnCount() const override;
+    // Column 0: the int row + 1. Other columns: the field typed as an int, a
+    // float or a wide text; a field the line does not have is an empty wide
+    // text. A row outside the table gives the empty value.
+    boost::any GetCellData(int row, int column) override;
+    // The table is read-only: changes nothing, returns false.
+    bool SetCellData(int row, int column, const boost::any& value) override;
+    std::wstring GetRowTitle(int row) override;
+    std::wstring GetColumnTitle(int column) override;
+
+    // Appends the column titles as narrow text.
+    virtual void GetColumnTitles(std::vector<std::string>& titles);
+    // Appends the text of every cell of the row, "Index" column first; the
+    // line is read and split once for the whole row.
+    virtual void GetRowValues(int row, std::vector<std::string>& values);
+
+private:
+    std::istream& ReadLine(std::string& line);
+    void ConstructIndexMap(std::size_t blockSize);
+    void SeekToRecord(int row);
+    // The fields of the row, the row number first; the last row split is kept.
+    const std::vector<std::string>& SplitRecord(int row);
+
+    std::istream& m_Stream;
+    std::vector<std::string> m_ColumnTitles;
+    std::vector<std::int64_t> m_RecordOffsets;
+
+    int m_SplitRow = -1;
+    std::vector<std::string> m_SplitFields;
+    std::string m_Line;
+};
+
+} // namespace VorlatImportExport

@@ -1,0 +1,108 @@
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace {
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadAll(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs the tool with arguments (already quoted for the shell).
+Result RunTool(const std::string& arguments)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("vorlat-cli-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string command = std::string("COLUMNS= '") + VORLAT_TOOL_PATH + "' " + arguments + " >'" +
+                                (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
+    const int raw = std::system(command.c_str());
+    Result result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(dir / "out"), ReadAll(dir / "err")};
+    std::filesystem::remove_all(dir);
+    return result;
+}
+
+const std::string Example = std::string("'") + VORLAT_EXAMPLES_DATA_DIR + "/compounds.csv'";
+
+} // namespace
+
+TEST(VorlatCli, ShowsTheBundledExampleWithoutAFile)
+{
+    const Result result = RunTool("show --width 0");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("compounds.csv: "), std::string::npos);
+    EXPECT_NE(result.out.find("Aspirin"), std::string::npos);
+    EXPECT_NE(result.out.find("Index"), std::string::npos);
+}
+
+TEST(VorlatCli, FormatsAndSelections)
+{
+    // JSON: one object per row, numbers as numbers.
+    Result result = RunTool("show " + Example + " --format json --rows 2:3 --columns Index,name,2");
+    ASSERT_EQ(result.status, 0) << result.err;
+    const nlohmann::json rows = nlohmann::json::parse(result.out);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0]["Index"], 2);
+    EXPECT_TRUE(rows[0]["name"].is_string());
+    EXPECT_EQ(rows[0].size(), 3u);
+
+    // CSV reads back as the same fields.
+    result = RunTool("show " + Example + " --format csv --rows -1:");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 2);
+
+    // A narrow text table cuts long cells with an ellipsis and keeps every
+    // line within the width.
+    result = RunTool("show " + Example + " --width 60");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("\u2026"), std::string::npos);
+    std::istringstream lines(result.out);
+    std::string line;
+    std::getline(lines, line); // the caption
+    while (std::getline(lines, line)) {
+        std::size_t cells = 0;
+        for (unsigned char c : line)
+            cells += (c & 0xC0) != 0x80;
+        EXPECT_LE(cells, 60u) << line;
+    }
+}
+
+TEST(VorlatCli, BadInputGivesOneLineAndStatus1)
+{
+    struct Case {
+        std::string arguments;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"show /no/such/file.csv", "cannot open /no/such/file.csv: No such file or directory"},
+        {"show /tmp --type csv", "it is a directory"},
+        {"show /etc/hostname", "cannot tell the type"},
+        {"show " + Example + " --columns nope", "no column \"nope\"; the columns are: Index, "},
+        {"show " + Example + " --rows x:y", "--rows takes A:B"},
+    };
+    for (const Case& c : cases) {
+        const Result result = RunTool(c.arguments);
+        EXPECT_EQ(result.status, 1) << c.arguments;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+    EXPECT_EQ(RunTool("show --format xml").status, 2);
+}
