@@ -1,0 +1,189 @@
+#include "chem/ImportMOL.h"
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include <GraphMol/FileParsers/FileParsers.h>
+#include <GraphMol/MolOps.h>
+#include <GraphMol/SanitException.h>
+#include <RDGeneral/RDLog.h>
+
+#include "chem/ChemDoc.h"
+#include "chem/MolUtilities.h"
+#include "chem/detail/MoleculeImpl.h"
+
+namespace Chem {
+
+namespace {
+
+// The record's lines, without line ends (LF, CR LF, lone CR).
+std::vector<std::string_view> SplitLines(const std::string& text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    const std::size_t n = text.size();
+    while (start < n) {
+        std::size_t end = start;
+        while (end < n && text[end] != '\n' && text[end] != '\r')
+            ++end;
+        lines.emplace_back(text.data() + start, end - start);
+        if (end < n && text[end] == '\r' && end + 1 < n && text[end + 1] == '\n')
+            ++end;
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool StartsWith(std::string_view line, std::string_view prefix) { return line.substr(0, prefix.size()) == prefix; }
+
+bool IsRecordEnd(std::string_view line) { return line == "$$$$"; }
+
+// The text with every line end made LF, for the toolkit's reader (which
+// splits at LF only).
+std::string WithLfLineEnds(const std::string& text)
+{
+    if (text.find('\r') == std::string::npos)
+        return text;
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// The data items after the structure: header lines beginning with ">", then
+// value lines up to an empty line (or the record end).
+void ReadDataItems(const std::vector<std::string_view>& lines, std::size_t from, Molecule& molecule)
+{
+    std::size_t i = from;
+    while (i < lines.size() && !IsRecordEnd(lines[i])) {
+        if (!StartsWith(lines[i], ">")) {
+            ++i;
+            continue;
+        }
+        const std::string header(lines[i++]);
+        std::string value;
+        bool first = true;
+        while (i < lines.size() && !lines[i].empty() && !IsRecordEnd(lines[i])) {
+            if (!first)
+                value += '\n';
+            value.append(lines[i].data(), lines[i].size());
+            first = false;
+            ++i;
+        }
+        std::string name, itemValue;
+        if (ExtractPropertyDataItem(header, value, name, itemValue))
+            molecule.AddUserProperty(name, itemValue);
+    }
+}
+
+// Sanitizes step by step what can be: each operation is tried on a copy and
+// kept when it succeeds, so that one failing step (kekulization, a valence)
+// does not leave the molecule without ring information or hybridization.
+void SanitizeWhatCan(RDKit::RWMol& mol)
+{
+    mol.updatePropertyCache(false);
+    const unsigned int steps[] = {
+        RDKit::MolOps::SANITIZE_CLEANUP,         RDKit::MolOps::SANITIZE_SYMMRINGS,
+        RDKit::MolOps::SANITIZE_KEKULIZE,        RDKit::MolOps::SANITIZE_FINDRADICALS,
+        RDKit::MolOps::SANITIZE_SETAROMATICITY,  RDKit::MolOps::SANITIZE_SETCONJUGATION,
+        RDKit::MolOps::SANITIZE_SETHYBRIDIZATION, RDKit::MolOps::SANITIZE_CLEANUPCHIRALITY,
+    };
+    for (unsigned int step : steps) {
+        RDKit::RWMol trial(mol);
+        try {
+            unsigned int failed = 0;
+            RDKit::MolOps::sanitizeMol(trial, failed, step);
+            mol = trial;
+        } catch (const std::exception&) {
+        }
+    }
+    if (!mol.getRingInfo()->isInitialized())
+        RDKit::MolOps::fastFindRings(mol);
+}
+
+// Reads the structure; null when the text is no molfile.
+std::unique_ptr<RDKit::RWMol> ReadStructure(const std::string& text)
+{
+    const std::string block = WithLfLineEnds(text);
+    try {
+        return std::unique_ptr<RDKit::RWMol>(RDKit::MolBlockToMol(block, true, false, false));
+    } catch (const RDKit::MolSanitizeException&) {
+        // Read as it stands, then sanitize what can be.
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+    try {
+        std::unique_ptr<RDKit::RWMol> mol(RDKit::MolBlockToMol(block, false, false, false));
+        if (mol)
+            SanitizeWhatCan(*mol);
+        return mol;
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+struct QuietToolkit {
+    QuietToolkit()
+    {
+        // The toolkit logs every odd record to standard error; a table of a
+        // million records must not.
+        RDLog::InitLogs();
+        boost::logging::disable_logs("rdApp.*");
+    }
+};
+
+} // namespace
+
+ImportMOL::ImportMOL()
+{
+    static QuietToolkit quiet;
+}
+
+ImportMOL::~ImportMOL() = default;
+
+bool ImportMOL::ImportNextMolecule(CTextArchiveParser& parser, Object* root, void*)
+{
+    if (!root || root->GetClassType() != TreeRoot::classType)
+        return false;
+    const std::string& text = parser.GetText();
+    const std::vector<std::string_view> lines = SplitLines(text);
+    if (lines.empty())
+        return false;
+
+    // The structure ends at "M  END"; without one, at the first data item.
+    std::size_t items = lines.size();
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        if (i >= 3 && StartsWith(lines[i], "M  END")) {
+            items = i + 1;
+            break;
+        }
+        if (i >= 3 && (StartsWith(lines[i], ">") || IsRecordEnd(lines[i]))) {
+            items = i;
+            break;
+        }
+    }
+
+    std::unique_ptr<Molecule> molecule(new Molecule);
+    molecule->SetName(std::string(lines[0]));
+    ReadDataItems(lines, items, *molecule);
+    if (!m_OnlyProperties) {
+        std::unique_ptr<RDKit::RWMol> mol = ReadStructure(text);
+        if (!mol)
+            return false;
+        detail::Toolkit(*molecule) = std::move(*mol);
+        molecule->StructureChanged();
+    }
+    static_cast<TreeRoot*>(root)->AddMolecule(std::move(molecule));
+    return true;
+}
+
+} // namespace Chem

@@ -1,0 +1,44 @@
+#include "chem/Importer.h"
+
+#include <GraphMol/DistGeomHelpers/Embedder.h>
+
+#include "chem/Molecule.h"
+#include "chem/detail/MoleculeImpl.h"
+
+namespace Chem {
+
+namespace {
+
+bool convert2DTo3D = false;
+
+// Any fixed seed: the same molecule then always gets the same coordinates.
+const int EmbeddingSeed = 0x5EED;
+
+} // namespace
+
+bool Importer::GetConvert2DMoleculesTo3D() { return convert2DTo3D; }
+
+void Importer::SetConvert2DMoleculesTo3D(bool convert) { convert2DTo3D = convert; }
+
+bool Clean2dTo3d::Clean()
+{
+    if (!m_Molecule || m_Molecule->GetAtomCount() == 0)
+        return false;
+    RDKit::RWMol& mol = detail::Toolkit(*m_Molecule);
+    // Embed a copy, so that a failure leaves the molecule as it was.
+    RDKit::RWMol trial(mol);
+    RDKit::DGeomHelpers::EmbedParameters parameters(RDKit::DGeomHelpers::ETKDGv3);
+    parameters.randomSeed = EmbeddingSeed;
+    parameters.clearConfs = true;
+    try {
+        if (RDKit::DGeomHelpers::EmbedMolecule(trial, parameters) < 0)
+            return false;
+    } catch (const std::exception&) {
+        return false;
+    }
+    mol = std::move(trial);
+    m_Molecule->StructureChanged();
+    return true;
+}
+
+} // namespace Chem

@@ -1,0 +1,91 @@
+#include "chem/MolUtilities.h"
+
+#include <GraphMol/SmilesParse/SmilesWrite.h>
+
+#include "chem/ChemDoc.h"
+#include "chem/Molecule.h"
+#include "chem/detail/MoleculeImpl.h"
+#include "host/StringConversion.h"
+
+namespace Chem {
+
+bool ExtractPropertyDataItem(const std::string& header, const std::string& valueText, std::string& name,
+                             std::string& value)
+{
+    std::string found;
+    const std::size_t open = header.find('<');
+    const std::size_t close = open == std::string::npos ? std::string::npos : header.find('>', open + 1);
+    if (close != std::string::npos) {
+        found = header.substr(open + 1, close - open - 1);
+    } else {
+        const std::size_t start = !header.empty() && header[0] == '>' ? 1 : 0;
+        found = RemoveSpaces(header.substr(start), true, true);
+    }
+    if (found.empty())
+        return false;
+    name = found;
+    value = valueText;
+    return true;
+}
+
+std::string GetLine(std::istream& stream, bool)
+{
+    std::string line;
+    std::streambuf* buffer = stream.rdbuf();
+    if (!buffer || !stream.good()) {
+        stream.setstate(std::ios::failbit);
+        return line;
+    }
+    for (;;) {
+        const int c = buffer->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            stream.setstate(line.empty() ? (std::ios::eofbit | std::ios::failbit) : std::ios::eofbit);
+            return line;
+        }
+        if (c == '\n')
+            return line;
+        if (c == '\r') {
+            if (buffer->sgetc() == '\n')
+                buffer->sbumpc();
+            return line;
+        }
+        line += static_cast<char>(c);
+    }
+}
+
+std::string RemoveSpaces(const std::string& text, bool leading, bool trailing)
+{
+    const char* const blanks = " \t\r\n";
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    if (leading) {
+        first = text.find_first_not_of(blanks);
+        if (first == std::string::npos)
+            return std::string();
+    }
+    if (trailing)
+        last = text.find_last_not_of(blanks) + 1;
+    return first < last ? text.substr(first, last - first) : std::string();
+}
+
+std::wstring GetMoleculeName(ChemDoc* document)
+{
+    if (!document)
+        return std::wstring();
+    DescendentIterator molecules(document->GetTreeRoot(), Molecule::classType, false, false);
+    const Molecule* molecule = static_cast<const Molecule*>(molecules.GetNext());
+    return molecule ? Host::ToWString(molecule->GetName()) : std::wstring();
+}
+
+std::string MoleculeToSmiles(const Molecule* molecule)
+{
+    if (!molecule || molecule->GetAtomCount() == 0)
+        return std::string();
+    try {
+        return RDKit::MolToSmiles(detail::Toolkit(*molecule));
+    } catch (const std::exception&) {
+        return std::string();
+    }
+}
+
+} // namespace Chem

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "host/InputStream.h"
+
+namespace Host {
+
+// An InputStream over a file opened by name, read with plain system reads
+// (no second buffer between the file and the caller).
+class VORLAT_EXPORT FileInputStream : public InputStream {
+public:
+    explicit FileInputStream(const std::string& path);
+    ~FileInputStream() override;
+    FileInputStream(const FileInputStream&) = delete;
+    FileInputStream& operator=(const FileInputStream&) = delete;
+
+    // False when the file could not be opened; errno tells why.
+    bool IsOpen() const { return m_Descriptor >= 0; }
+
+    std::size_t Read(char* buffer, std::size_t size) override;
+    bool Seek(std::int64_t position) override;
+    std::int64_t GetPosition() override;
+    std::int64_t GetLength() override;
+
+private:
+    int m_Descriptor = -1;
+};
+
+} // namespace Host

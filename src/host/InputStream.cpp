@@ -1,0 +1,7 @@
+#include "host/InputStream.h"
+
+namespace Host {
+
+InputStream::~InputStream() = default;
+
+} // namespace Host

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "host/Export.h"
+
+namespace Host {
+
+// A readable, seekable source of bytes with a known length: how the
+// application hands a file to the molecule providers' index scans.
+class VORLAT_EXPORT InputStream {
+public:
+    virtual ~InputStream();
+
+    // Reads up to size bytes from the current position and moves past them;
+    // returns how many were read (0 at the end of the data or on an error).
+    virtual std::size_t Read(char* buffer, std::size_t size) = 0;
+    // Moves to position (bytes from the start); false when that fails.
+    virtual bool Seek(std::int64_t position) = 0;
+    virtual std::int64_t GetPosition() = 0;
+    // The number of bytes in the source, or -1 when it cannot tell.
+    virtual std::int64_t GetLength() = 0;
+};
+
+} // namespace Host

@@ -1,0 +1,597 @@
+#include "molecule/SDDataProvider.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstdlib>
+
+#include "chem/Atom.h"
+#include "chem/ChemDoc.h"
+#include "chem/CTextArchiveParser.h"
+#include "chem/ImportMOL.h"
+#include "chem/Importer.h"
+#include "chem/Molecule.h"
+#include "chem/MolUtilities.h"
+#include "chem/StringUtils.h"
+#include "host/CfxFormat.h"
+#include "host/Exception.h"
+#include "host/IndexingParser.h"
+#include "host/SimpleStreamBuffer.h"
+#include "host/StringConversion.h"
+#include "host/Structure.h"
+#include "molecule/SDImportOptions.h"
+#include "molecule/SDMoleculeInfo.h"
+
+namespace VorlatImportExport {
+
+namespace {
+
+const char* const ImportTitle = "Korvane Import";
+const std::size_t ScanBufferSize = 8191;
+const int DefaultCacheSize = 1000;
+// A data item's value keeps this many lines; "\n..." marks the rest.
+const int HeldValueLines = 11;
+const char* const RecordEnd = "$$$$";
+const char* const StructureEnd = "M  END";
+
+// The scan reports progress at most this often (in bytes read).
+const std::int64_t ProgressStep = 4 << 20;
+
+std::string TrimSpaces(const std::string& text)
+{
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return std::string();
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+} // namespace
+
+SDDataProvider::SDDataProvider(std::istream& fileStream, boost::shared_ptr<Host::InputStream> inputStream,
+                               Host::IProgressMonitor& monitor)
+    : SDDataProvider(fileStream, std::move(inputStream), monitor, true)
+{
+    if (!Initialize(monitor))
+        throw Host::OrvixException("SDDataProvider", 402,
+                                   L"Unable to process file.\nPlease check the file and try again.");
+}
+
+SDDataProvider::SDDataProvider(std::istream& fileStream, boost::shared_ptr<Host::InputStream> inputStream,
+                               Host::IProgressMonitor&, bool)
+    : m_inputStream(std::move(inputStream)), m_fileStream(fileStream)
+{
+}
+
+SDDataProvider::~SDDataProvider()
+{
+    delete m_importer;
+    m_importer = nullptr;
+    m_moleculeCache.SetCapacity(0);
+}
+
+// --- indexing ---------------------------------------------------------------
+
+void SDDataProvider::ResetIndex()
+{
+    m_numRecords = 0;
+    m_numColumns = 0;
+    m_columnNames.clear();
+    m_recordOffsets.clear();
+    m_propertyNames.clear();
+    m_molPropertyMaps.Clear();
+    m_maxRecordColumns = 0;
+    m_columnNameNumbers.clear();
+    m_moleculeCache.SetCapacity(0);
+}
+
+bool SDDataProvider::Initialize(Host::IProgressMonitor& monitor)
+{
+    ResetIndex();
+    if (!GetImporter())
+        return false;
+    m_sortProperties = SDImportOptions::GetSortPropertiesOnImport();
+    SetCacheSize(DefaultCacheSize);
+    return ConstructIndexMap(monitor);
+}
+
+bool SDDataProvider::GetImporter()
+{
+    delete m_importer;
+    m_importer = new Chem::ImportMOL;
+    return m_importer != nullptr;
+}
+
+std::string SDDataProvider::MakeMoleculeName(const std::string& line, int record)
+{
+    return line.empty() ? "Molecule-" + std::to_string(record + 1) : line;
+}
+
+void SDDataProvider::ReportProgress(Host::IProgressMonitor& monitor, std::int64_t position)
+{
+    if (position >= m_nextProgressAt && m_streamLength > 0) {
+        monitor.SetProgress(static_cast<double>(position) / static_cast<double>(m_streamLength));
+        m_nextProgressAt = position + ProgressStep;
+    }
+    if (monitor.IsCancelled())
+        throw Host::CancellationException();
+}
+
+bool SDDataProvider::ReadDataItem(Host::IndexingParser& parser, std::string& name, std::string& value)
+{
+    std::string header;
+    if (parser.ReadLine(header, false, true) < 0 || header.empty() || header == RecordEnd)
+        return false;
+    std::string text;
+    std::string line;
+    int lines = 0;
+    while (parser.ReadLine(line, false, true) > 0 && !line.empty()) {
+        // Only the record's end line ends the record; "$$$$" inside a value
+        // is text.
+        if (line == RecordEnd)
+            return false;
+        ++lines;
+        if (lines <= HeldValueLines) {
+            if (lines > 1)
+                text += '\n';
+            text += line;
+        } else if (lines == HeldValueLines + 1) {
+            text += "\n...";
+        }
+    }
+    return Chem::ExtractPropertyDataItem(header, text, name, value);
+}
+
+bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
+{
+    std::vector<std::string> itemTargets{RecordEnd, ">"};
+    std::vector<std::string> recordTargets{RecordEnd, StructureEnd, ">"};
+
+    m_streamLength = m_inputStream ? m_inputStream->GetLength() : -1;
+    m_nextProgressAt = 0;
+    // Offsets count from the start of the file, where every scan begins.
+    if (m_inputStream)
+        m_inputStream->Seek(0);
+    boost::shared_ptr<Host::BaseStreamBuffer> buffer(new Host::SimpleStreamBuffer(m_inputStream, ScanBufferSize));
+    Host::IndexingParser parser(buffer);
+    // The record end is its own line: a longer line that starts with "$$$$"
+    // is text, as it is when records are copied for parsing.
+    parser.SetWholeLineTargets({RecordEnd});
+    std::map<std::string, std::string> current;
+
+    monitor.SetTitle(Host::ToWString(ImportTitle));
+    monitor.Begin();
+    monitor.SetTask(Host::ToWString(ImportTitle), 0);
+
+    m_columnNames = {"Structure", "Name", "Index"};
+
+    // An empty file is no SD file, whatever the property cache size.
+    char first = 0;
+    if (!parser.Peek(first)) {
+        monitor.End();
+        return false;
+    }
+
+    int done = 0;
+    std::string line;
+    std::int64_t pos = 0;
+    if (m_propertyCacheSize > 0) {
+        pos = parser.ReadLine(line, false, true);
+        if (pos < 0) {
+            monitor.End();
+            return false;
+        }
+        current.emplace("Name", MakeMoleculeName(line, 0));
+        current.emplace("Index", "0");
+    } else {
+        pos = parser.GetPosition();
+    }
+
+    bool markersDropped = false;
+    int which = -1;
+    std::int64_t r = parser.FindFirstString(recordTargets, which, false, false);
+    std::string name, value;
+    while (r > 0) {
+        if (done >= m_propertyCacheSize && !markersDropped) {
+            itemTargets = {RecordEnd};
+            recordTargets = {RecordEnd, StructureEnd};
+            markersDropped = true;
+        }
+        if (which == 2)
+            which = 1;
+        if (which == 1) {
+            int which2 = -1;
+            std::int64_t r2 = parser.FindFirstString(itemTargets, which2, true, false);
+            while (r2 > 0) {
+                if (which2 == 1) {
+                    if (!ReadDataItem(parser, name, value)) {
+                        monitor.End();
+                        return false;
+                    }
+                    AddPropertyNameToSet(name, false);
+                    current.emplace(name, value);
+                } else if (which2 == 0) {
+                    parser.ReadLine(line, false, true);
+                    break;
+                }
+                r2 = parser.FindFirstString(itemTargets, which2, true, false);
+            }
+        } else if (which == 0) {
+            parser.ReadLine(line, false, true);
+        }
+
+        const bool held = done < m_propertyCacheSize;
+        ++done;
+        SetRecordOffset(pos);
+        if (held)
+            AppendMolPropertyMap(current);
+        current.clear();
+        ReportProgress(monitor, parser.GetPosition());
+
+        if (done >= m_propertyCacheSize) {
+            pos = parser.GetPosition();
+        } else {
+            pos = parser.ReadLine(line, false, true);
+            if (pos <= 0)
+                break;
+            current.emplace("Name", MakeMoleculeName(line, done));
+            current.emplace("Index", std::to_string(done));
+        }
+        r = parser.FindFirstString(recordTargets, which, false, false);
+    }
+    monitor.SetProgress(1.0);
+    monitor.End();
+    return FinishIndexMap(done);
+}
+
+bool SDDataProvider::FinishIndexMap(int count)
+{
+    if (!m_propertyNames.empty()) {
+        if (m_sortProperties)
+            std::sort(m_propertyNames.begin(), m_propertyNames.end());
+        m_columnNames.insert(m_columnNames.end(), m_propertyNames.begin(), m_propertyNames.end());
+    }
+    if (count == 0) {
+        SetRecordOffset(0);
+        count = 1;
+    }
+    m_numRecords = count;
+    m_numColumns = static_cast<int>(m_columnNames.size());
+    m_molPropertyMaps.Compact();
+    m_columnNameNumbers.clear();
+    for (const std::string& column : m_columnNames)
+        m_columnNameNumbers.push_back(m_molPropertyMaps.FindName(column));
+    return true;
+}
+
+std::int64_t SDDataProvider::SetRecordOffset(std::int64_t position)
+{
+    m_recordOffsets.push_back(position);
+    return 0;
+}
+
+void SDDataProvider::RandomizeOffsets()
+{
+    // Fisher-Yates driven by rand, as a random shuffle is.
+    for (std::size_t i = m_recordOffsets.size(); i > 1; --i)
+        std::swap(m_recordOffsets[i - 1], m_recordOffsets[static_cast<std::size_t>(std::rand()) % i]);
+}
+
+void SDDataProvider::AddPropertyNameToSet(const std::string& name, bool direct)
+{
+    if (direct) {
+        if (std::find(m_propertyNames.begin(), m_propertyNames.end(), name) == m_propertyNames.end())
+            m_propertyNames.push_back(name);
+        return;
+    }
+    if (name == "Name" || name == "Structure" || name == "Index")
+        return;
+    AddPropertyNameToSet(name, true);
+}
+
+bool SDDataProvider::GetPropertyNames(SDMoleculeInfo* record)
+{
+    if (!record)
+        return false;
+    const int count = record->GetNumProperties();
+    for (int i = 0; i < count; ++i)
+        AddPropertyNameToSet(record->GetPropertyName(i), false);
+    return true;
+}
+
+void SDDataProvider::AppendMolPropertyMap(std::map<std::string, std::string>& properties)
+{
+    const int columns = static_cast<int>(properties.size()) + (properties.count("Structure") ? 0 : 1);
+    m_maxRecordColumns = std::max(m_maxRecordColumns, columns);
+    m_molPropertyMaps.AppendRecord(properties);
+    properties.clear();
+}
+
+bool SDDataProvider::GetMolProperty(int row, const std::string& name, std::string& value) const
+{
+    if (row < 0)
+        return false;
+    return m_molPropertyMaps.Get(static_cast<std::size_t>(row), name, value);
+}
+
+void SDDataProvider::SetMolProperty(int row, const std::string& name, const std::string& value)
+{
+    if (row < 0 || name.empty())
+        return;
+    m_molPropertyMaps.Set(static_cast<std::size_t>(row), name, value);
+}
+
+void SDDataProvider::SetPropertyCacheSize(int size) { m_propertyCacheSize = size; }
+
+int SDDataProvider::GetPropertyCacheSize() const { return m_propertyCacheSize; }
+
+std::istream& SDDataProvider::GetInputFileStream() const { return m_fileStream; }
+
+boost::shared_ptr<Host::InputStream> SDDataProvider::GetInputStream() { return m_inputStream; }
+
+std::int64_t SDDataProvider::GetMoleculeOffset(int row)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= m_recordOffsets.size())
+        return -1;
+    return m_recordOffsets[static_cast<std::size_t>(row)];
+}
+
+std::int64_t SDDataProvider::GetMoleculeSize(int row)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= m_recordOffsets.size())
+        return -1;
+    const std::size_t i = static_cast<std::size_t>(row);
+    if (i + 1 < m_recordOffsets.size())
+        return m_recordOffsets[i + 1] - m_recordOffsets[i];
+    const std::int64_t length = m_inputStream ? m_inputStream->GetLength() : -1;
+    return length < 0 ? -1 : length - m_recordOffsets[i];
+}
+
+void SDDataProvider::ResetFile() const
+{
+    m_fileStream.clear();
+    m_fileStream.seekg(0, std::ios::beg);
+}
+
+void SDDataProvider::SeekToRecord(int row) const
+{
+    ResetFile();
+    m_fileStream.seekg(static_cast<std::streamoff>(m_recordOffsets[static_cast<std::size_t>(row)]), std::ios::beg);
+}
+
+// --- reading records --------------------------------------------------------
+
+bool SDDataProvider::LoadMolecule(std::string& record) const
+{
+    std::streambuf* buffer = m_fileStream.rdbuf();
+    if (!buffer || !m_fileStream.good() || buffer->sgetc() == std::char_traits<char>::eof())
+        return false;
+    // Raw lines, kept byte for byte: a line ends after LF, after CR LF, or
+    // after a CR followed by anything else.
+    std::string line;
+    for (;;) {
+        line.clear();
+        int c = buffer->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            m_fileStream.setstate(std::ios::eofbit | std::ios::failbit);
+            return true;
+        }
+        for (;;) {
+            line += static_cast<char>(c);
+            if (c == '\n')
+                break;
+            if (c == '\r') {
+                if (buffer->sgetc() == '\n')
+                    line += static_cast<char>(buffer->sbumpc());
+                break;
+            }
+            c = buffer->sbumpc();
+            if (c == std::char_traits<char>::eof())
+                break;
+        }
+        record += line;
+        std::size_t end = line.size();
+        while (end > 0 && (line[end - 1] == '\n' || line[end - 1] == '\r'))
+            --end;
+        if (line.compare(0, end, RecordEnd) == 0 && end == 4)
+            return true;
+        if (c == std::char_traits<char>::eof()) {
+            m_fileStream.setstate(std::ios::eofbit);
+            return true;
+        }
+    }
+}
+
+SDMoleculeInfo* SDDataProvider::WrapMolecule(std::string& record, bool onlyProperties) const
+{
+    Chem::CTextArchiveParser parser(record);
+    Chem::ChemDoc* document = new Chem::ChemDoc;
+    if (m_importer) {
+        m_importer->SetOnlyPropertiesFlag(onlyProperties);
+        if (!m_importer->ImportNextMolecule(parser, document->GetTreeRoot(), nullptr)) {
+            delete document;
+            document = new Chem::ChemDoc;
+        }
+    }
+
+    const bool convert = Chem::Importer::GetConvert2DMoleculesTo3D();
+    Chem::DescendentIterator molecules(document->GetTreeRoot(), Chem::Molecule::classType, false, false);
+    while (Chem::Object* object = molecules.GetNext()) {
+        Chem::Molecule* molecule = static_cast<Chem::Molecule*>(object);
+        if (!molecule->HasObjectsOfClass(Chem::Bond::classType)) {
+            Chem::Atom::ConstructBonds(molecule);
+            continue;
+        }
+        if (convert && !molecule->HasProperty("3DMol")) {
+            bool flat = true;
+            Chem::DescendentIterator atoms(molecule, Chem::Atom3d::classType, false, false);
+            while (Chem::Object* atom = atoms.GetNext()) {
+                double x = 0, y = 0, z = 0;
+                static_cast<Chem::Atom3d*>(atom)->GetPosition(x, y, z);
+                if (z != 0.0) {
+                    flat = false;
+                    break;
+                }
+            }
+            if (flat) {
+                Chem::Clean2dTo3d cleaner;
+                cleaner.SetApplyTo(molecule);
+                cleaner.Clean();
+            }
+        }
+    }
+
+    SDMoleculeInfo* info = new SDMoleculeInfo;
+    info->AddPropertyNames(m_propertyNames);
+    info->SetChemDoc(document);
+    return info;
+}
+
+SDMoleculeInfo* SDDataProvider::WrapMolecule(std::string& record) const { return WrapMolecule(record, false); }
+
+SDMoleculeInfo* SDDataProvider::GetMolecule(bool onlyProperties) const
+{
+    std::string record;
+    if (!LoadMolecule(record))
+        return nullptr;
+    return WrapMolecule(record, onlyProperties);
+}
+
+SDMoleculeInfo* SDDataProvider::GetMolecule() const { return GetMolecule(false); }
+
+bool SDDataProvider::IsValidMolecule(SDMoleculeInfo* record) const
+{
+    if (!record || !record->GetChemDoc() || !record->GetChemDoc()->GetTreeRoot())
+        return false;
+    Chem::DescendentIterator molecules(record->GetChemDoc()->GetTreeRoot(), Chem::Molecule::classType, false, false);
+    molecules.Reset();
+    const Chem::Molecule* molecule = static_cast<const Chem::Molecule*>(molecules.GetNext());
+    return molecule && molecule->GetMeasure() > 0;
+}
+
+void SDDataProvider::EnsureMoleculeName(SDMoleculeInfo* record, int row) const
+{
+    if (record && record->GetMoleculeName().empty())
+        record->SetMoleculeName("Molecule-" + std::to_string(row + 1));
+}
+
+// --- the table --------------------------------------------------------------
+
+int SDDataProvider::GetRowCount() const { return m_numRecords; }
+
+int SDDataProvider::GetColumnCount() const { return m_numColumns; }
+
+Host::ChemistryCell SDDataProvider::IsChemistryCell(int, int column)
+{
+    return column == 0 ? Host::IsChemistry : Host::NotChemistry;
+}
+
+bool SDDataProvider::SetCellData(int, int, const boost::any&) { return false; }
+
+std::wstring SDDataProvider::GetRowTitle(int row) { return Host::CfxFormat(L"%1") << row + 1; }
+
+std::wstring SDDataProvider::GetColumnTitle(int column)
+{
+    if (column < 0 || column >= static_cast<int>(m_columnNames.size()))
+        return std::wstring();
+    return Host::CfxFormat(L"%1") << Host::ToWString(m_columnNames[static_cast<std::size_t>(column)]);
+}
+
+boost::any SDDataProvider::TypePropertyValue(const std::string& text)
+{
+    const std::string trimmed = TrimSpaces(text);
+    int integer = 0;
+    if (Chem::StringUtils::StringToInteger(trimmed, integer))
+        return integer;
+    float real = 0;
+    if (Chem::StringUtils::StringToReal(trimmed, real)) {
+        // At most 3 decimals: written in fixed notation with 3 and read back.
+        char buffer[64];
+        const auto written = std::to_chars(buffer, buffer + sizeof buffer, real, std::chars_format::fixed, 3);
+        if (written.ec == std::errc()) {
+            float rounded = 0;
+            std::from_chars(buffer, written.ptr, rounded);
+            return rounded;
+        }
+        return real;
+    }
+    return Host::ToWString(trimmed);
+}
+
+boost::any SDDataProvider::GetCellData(int row, int column)
+{
+    if (row < 0 || row >= m_numRecords || column < 0)
+        return boost::any();
+
+    SDMoleculeInfo* record = m_moleculeCache.Find(row);
+    if (!record) {
+        const std::size_t column_ = static_cast<std::size_t>(column);
+        if (static_cast<std::size_t>(row) < m_molPropertyMaps.GetRecordCount() && column_ < m_columnNames.size()) {
+            if (column == 2)
+                return row + 1;
+            if (column != 0) {
+                std::string_view text;
+                if (m_molPropertyMaps.Get(static_cast<std::size_t>(row), m_columnNameNumbers[column_], text))
+                    return TypePropertyValue(std::string(text));
+                if (column < m_maxRecordColumns)
+                    return boost::any();
+            }
+        }
+        SeekToRecord(row);
+        record = GetMolecule(column != 0);
+        if (!record)
+            return boost::any();
+        EnsureMoleculeName(record, row);
+        m_moleculeCache.Insert(row, record, false);
+    }
+
+    switch (column) {
+    case 0:
+        if (!IsValidMolecule(record)) {
+            SeekToRecord(row);
+            SDMoleculeInfo* full = GetMolecule(false);
+            if (!full)
+                return boost::any();
+            EnsureMoleculeName(full, row);
+            m_moleculeCache.Insert(row, full, true);
+            record = full;
+        }
+        return record->GetChemDoc();
+    case 1:
+        return Host::ToWString(record->GetMoleculeName());
+    case 2:
+        return row + 1;
+    default: {
+        if (static_cast<std::size_t>(column) >= m_columnNames.size())
+            return boost::any();
+        const std::string& name = m_columnNames[static_cast<std::size_t>(column)];
+        const int count = record->GetNumProperties();
+        for (int i = 0; i < count; ++i)
+            if (record->GetPropertyName(i) == name)
+                return record->GetPropertyValue(i);
+        return boost::any();
+    }
+    }
+}
+
+const std::type_info& SDDataProvider::GetCellDataTypeId(int row, int column) const
+{
+    if (row >= 0 && column >= 0 && !m_moleculeCache.Find(row) &&
+        static_cast<std::size_t>(row) < m_molPropertyMaps.GetRecordCount() &&
+        static_cast<std::size_t>(column) < m_columnNames.size()) {
+        if (column == 0)
+            return typeid(Host::Structure);
+        if (column == 2)
+            return typeid(int);
+        std::string_view text;
+        if (m_molPropertyMaps.Get(static_cast<std::size_t>(row), m_columnNameNumbers[static_cast<std::size_t>(column)],
+                                  text))
+            return TypePropertyValue(std::string(text)).type();
+        if (column < m_maxRecordColumns)
+            return typeid(void);
+    }
+    return TableDataProviderBase::GetCellDataTypeId(row, column);
+}
+
+void SDDataProvider::SetCacheSize(int size) { m_moleculeCache.SetCapacity(size); }
+
+} // namespace VorlatImportExport
