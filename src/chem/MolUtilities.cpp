@@ -9,21 +9,33 @@
 
 namespace Chem {
 
-bool ExtractPropertyDataItem(const std::string& header, const std::string& valueText, std::string& name,
-                             std::string& value)
+bool ExtractPropertyName(std::string_view header, std::string_view& name)
 {
-    std::string found;
     const std::size_t open = header.find('<');
-    const std::size_t close = open == std::string::npos ? std::string::npos : header.find('>', open + 1);
-    if (close != std::string::npos) {
+    const std::size_t close = open == std::string_view::npos ? std::string_view::npos : header.find('>', open + 1);
+    std::string_view found;
+    if (close != std::string_view::npos) {
         found = header.substr(open + 1, close - open - 1);
     } else {
-        const std::size_t start = !header.empty() && header[0] == '>' ? 1 : 0;
-        found = RemoveSpaces(header.substr(start), true, true);
+        found = header.substr(!header.empty() && header[0] == '>' ? 1 : 0);
+        const std::size_t first = found.find_first_not_of(" \t\r\n");
+        if (first == std::string_view::npos)
+            return false;
+        found = found.substr(first, found.find_last_not_of(" \t\r\n") - first + 1);
     }
     if (found.empty())
         return false;
     name = found;
+    return true;
+}
+
+bool ExtractPropertyDataItem(const std::string& header, const std::string& valueText, std::string& name,
+                             std::string& value)
+{
+    std::string_view found;
+    if (!ExtractPropertyName(header, found))
+        return false;
+    name.assign(found.data(), found.size());
     value = valueText;
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <istream>
 #include <string>
+#include <string_view>
 
 #include "host/Export.h"
 
@@ -16,6 +17,10 @@ class Molecule;
 // when no name is left.
 VORLAT_EXPORT bool ExtractPropertyDataItem(const std::string& header, const std::string& valueText,
                                            std::string& name, std::string& value);
+
+// The name part of ExtractPropertyDataItem, on a view of the header: false
+// when no name is left.
+VORLAT_EXPORT bool ExtractPropertyName(std::string_view header, std::string_view& name);
 
 // The next line of the stream without its line end (LF, CR LF or a lone CR).
 // reserved is kept for the callers' sake.

@@ -19,39 +19,50 @@ IndexingParser::IndexingParser(boost::shared_ptr<BaseStreamBuffer> buffer)
 {
     m_CrScannedTo = m_Position;
     m_NextCr = NoCr;
+    Refresh();
 }
 
 IndexingParser::~IndexingParser() = default;
 
-const char* IndexingParser::Here() const { return m_Buffer->GetData() + (m_Position - m_Buffer->GetStart()); }
+void IndexingParser::Refresh()
+{
+    if (!m_Buffer) {
+        m_Data = nullptr;
+        m_Start = m_End = 0;
+        return;
+    }
+    m_Data = m_Buffer->GetData();
+    m_Start = m_Buffer->GetStart();
+    m_End = m_Start + static_cast<std::int64_t>(m_Buffer->GetSize());
+}
+
+void IndexingParser::Fill(std::int64_t from)
+{
+    m_Buffer->FillFrom(from);
+    Refresh();
+    // A window that is not full met the end of the data.
+    if (m_Buffer->GetSize() < m_Buffer->GetCapacity())
+        m_DataEnd = m_End;
+}
 
 std::size_t IndexingParser::Available(std::size_t count)
 {
     if (!m_Buffer)
         return 0;
-    std::int64_t start = m_Buffer->GetStart();
-    std::int64_t end = start + static_cast<std::int64_t>(m_Buffer->GetSize());
-    if (m_Position >= start && m_Position + static_cast<std::int64_t>(count) <= end)
+    if (m_Position >= m_Start && m_Position + static_cast<std::int64_t>(count) <= m_End)
         return count;
     // Read more unless the window already reaches the known end of the data.
-    if (!(m_DataEnd >= 0 && end == m_DataEnd && m_Position >= start)) {
-        m_Buffer->FillFrom(m_Position);
-        start = m_Buffer->GetStart();
-        end = start + static_cast<std::int64_t>(m_Buffer->GetSize());
-        if (m_Buffer->GetSize() < m_Buffer->GetCapacity())
-            m_DataEnd = end;
-    }
-    if (m_Position < start || m_Position >= end)
+    if (!(m_DataEnd >= 0 && m_End == m_DataEnd && m_Position >= m_Start))
+        Fill(m_Position);
+    if (m_Position < m_Start || m_Position >= m_End)
         return 0;
-    return std::min(count, static_cast<std::size_t>(end - m_Position));
+    return std::min(count, static_cast<std::size_t>(m_End - m_Position));
 }
 
 const char* IndexingParser::FindLineEnd(const char* from, const char* to)
 {
-    const char* const base = m_Buffer->GetData();
-    const std::int64_t baseAt = m_Buffer->GetStart();
-    const std::int64_t fromAt = baseAt + (from - base);
-    const std::int64_t toAt = baseAt + (to - base);
+    const std::int64_t fromAt = m_Start + (from - m_Data);
+    const std::int64_t toAt = m_Start + (to - m_Data);
 
     // Forget a CR that lies behind, and never search the same bytes twice.
     if (m_NextCr != NoCr && m_NextCr < fromAt) {
@@ -61,13 +72,13 @@ const char* IndexingParser::FindLineEnd(const char* from, const char* to)
     if (m_CrScannedTo < fromAt)
         m_CrScannedTo = fromAt;
     if (m_NextCr == NoCr && m_CrScannedTo < toAt) {
-        const char* start = base + (m_CrScannedTo - baseAt);
+        const char* start = m_Data + (m_CrScannedTo - m_Start);
         const void* cr = std::memchr(start, '\r', static_cast<std::size_t>(to - start));
         m_CrScannedTo = toAt;
         if (cr)
-            m_NextCr = baseAt + (static_cast<const char*>(cr) - base);
+            m_NextCr = m_Start + (static_cast<const char*>(cr) - m_Data);
     }
-    const char* crHere = (m_NextCr != NoCr && m_NextCr < toAt) ? base + (m_NextCr - baseAt) : nullptr;
+    const char* crHere = (m_NextCr != NoCr && m_NextCr < toAt) ? m_Data + (m_NextCr - m_Start) : nullptr;
     const char* limit = crHere ? crHere : to;
     const void* lf = std::memchr(from, '\n', static_cast<std::size_t>(limit - from));
     return lf ? static_cast<const char*>(lf) : crHere;
@@ -84,18 +95,18 @@ void IndexingParser::PassLineEnd()
 bool IndexingParser::SkipLine()
 {
     for (;;) {
-        const std::size_t held = Available(1);
-        if (held == 0)
+        if (Available(1) == 0)
             return false;
         const char* from = Here();
-        const char* to = m_Buffer->GetData() + m_Buffer->GetSize();
+        const char* to = m_Data + (m_End - m_Start);
         const char* end = FindLineEnd(from, to);
-        if (end) {
-            m_Position += end - from;
-            PassLineEnd();
-            return true;
+        if (!end) {
+            m_Position += to - from;
+            continue;
         }
-        m_Position += to - from;
+        m_Position += end - from;
+        PassLineEnd();
+        return true;
     }
 }
 
@@ -107,49 +118,89 @@ bool IndexingParser::IsWholeLineTarget(const std::string& target) const
 
 std::int64_t IndexingParser::FindFirstString(const std::vector<std::string>& targets, int& which, bool, bool)
 {
+    // Lines whose first byte starts no target are passed over without a
+    // closer look.
+    bool starts[256] = {};
     std::size_t longest = 0;
-    for (const std::string& target : targets)
+    for (const std::string& target : targets) {
+        if (!target.empty())
+            starts[static_cast<unsigned char>(target[0])] = true;
         longest = std::max(longest, target.size());
+    }
+    if (m_SkipLeadingBlanks)
+        starts[static_cast<unsigned char>(' ')] = starts[static_cast<unsigned char>('\t')] = true;
     // One byte more than the longest target shows whether a line ends there.
     const std::size_t lookahead = longest + 1;
+    bool wholeLine[8] = {};
+    for (std::size_t i = 0; i < targets.size() && i < 8; ++i)
+        wholeLine[i] = IsWholeLineTarget(targets[i]);
 
     for (;;) {
         std::size_t held = Available(lookahead);
         if (held == 0)
             return -1;
-        if (m_SkipLeadingBlanks) {
-            while (held > 0 && IsBlank(*Here())) {
-                ++m_Position;
+
+        // Pass over lines within the window while enough bytes follow each
+        // line start to judge it.
+        const char* p = Here();
+        const char* const end = m_Data + (m_End - m_Start);
+        const bool windowReachesEnd = m_DataEnd >= 0 && m_End == m_DataEnd;
+        while (!starts[static_cast<unsigned char>(*p)]) {
+            const char* eol = FindLineEnd(p, end);
+            if (!eol || end - eol < 2)
+                break; // the line end is not safely inside the window
+            const char* next = eol + 1;
+            if (*eol == '\r' && *next == '\n')
+                ++next;
+            p = next;
+            if (p == end || (!windowReachesEnd && end - p < static_cast<std::ptrdiff_t>(lookahead)))
+                break;
+        }
+        m_Position = m_Start + (p - m_Data);
+        held = Available(lookahead);
+        if (held == 0)
+            return -1;
+
+        if (starts[static_cast<unsigned char>(*Here())]) {
+            if (m_SkipLeadingBlanks) {
+                while (held > 0 && IsBlank(*Here())) {
+                    ++m_Position;
+                    held = Available(lookahead);
+                }
+            }
+            for (std::size_t i = 0; i < targets.size() && held > 0; ++i) {
+                if (MatchesHere(targets[i], i < 8 ? wholeLine[i] : IsWholeLineTarget(targets[i]), held)) {
+                    which = static_cast<int>(i);
+                    return m_Position;
+                }
                 held = Available(lookahead);
             }
+            if (held == 0)
+                return -1;
+            if (!SkipLine())
+                return -1;
+        } else if (p != end) {
+            // The fast pass stopped short of a judgeable line start.
+            if (!SkipLine())
+                return -1;
         }
-        for (std::size_t i = 0; i < targets.size() && held > 0; ++i) {
-            if (MatchesHere(targets[i], held)) {
-                which = static_cast<int>(i);
-                return m_Position;
-            }
-            held = Available(lookahead);
-        }
-        if (!SkipLine())
-            return -1;
     }
 }
 
 int IndexingParser::ByteAt(std::int64_t position)
 {
-    const std::int64_t start = m_Buffer->GetStart();
-    if (position < start || position >= start + static_cast<std::int64_t>(m_Buffer->GetSize())) {
-        if (!m_Buffer->FillFrom(position))
+    if (position < m_Start || position >= m_End) {
+        Fill(position);
+        if (position < m_Start || position >= m_End)
             return -1;
     }
-    return static_cast<unsigned char>(m_Buffer->GetData()[position - m_Buffer->GetStart()]);
+    return static_cast<unsigned char>(m_Data[position - m_Start]);
 }
 
-bool IndexingParser::MatchesHere(const std::string& target, std::size_t held)
+bool IndexingParser::MatchesHere(const std::string& target, bool wholeLine, std::size_t held)
 {
     if (target.empty())
         return false;
-    const bool wholeLine = IsWholeLineTarget(target);
     const std::size_t needed = target.size() + (wholeLine ? 1 : 0);
     if (held >= needed || (held >= target.size() && m_DataEnd >= 0)) {
         const char* at = Here();
@@ -168,7 +219,7 @@ bool IndexingParser::MatchesHere(const std::string& target, std::size_t held)
         const int next = ByteAt(m_Position + static_cast<std::int64_t>(target.size()));
         matches = next < 0 || next == '\n' || next == '\r';
     }
-    m_Buffer->FillFrom(m_Position);
+    Fill(m_Position);
     return matches;
 }
 
@@ -190,7 +241,7 @@ std::int64_t IndexingParser::ReadLine(std::string& line, bool skipCurrentLine, b
         if (Available(1) == 0)
             return start; // the data ends without a line end
         const char* from = Here();
-        const char* to = m_Buffer->GetData() + m_Buffer->GetSize();
+        const char* to = m_Data + (m_End - m_Start);
         const char* end = FindLineEnd(from, to);
         if (end) {
             line.append(from, end);
@@ -201,6 +252,18 @@ std::int64_t IndexingParser::ReadLine(std::string& line, bool skipCurrentLine, b
         line.append(from, to);
         m_Position += to - from;
     }
+}
+
+const char* IndexingParser::Window(std::size_t minimum, std::size_t& size, bool& reachesEnd)
+{
+    size = Available(minimum > 0 ? minimum : 1);
+    if (size == 0) {
+        reachesEnd = true;
+        return nullptr;
+    }
+    size = static_cast<std::size_t>(m_End - m_Position);
+    reachesEnd = m_DataEnd >= 0 && m_End == m_DataEnd;
+    return Here();
 }
 
 bool IndexingParser::Peek(char& c)

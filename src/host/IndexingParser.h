@@ -39,6 +39,15 @@ public:
     bool Peek(char& c);
     std::int64_t GetPosition() const { return m_Position; }
 
+    // Direct access for scanners that parse many short lines: the bytes from
+    // the read position to the end of the buffer's window, at least
+    // minimum of them unless the data ends first (then reachesEnd is true).
+    // Returns null at the end of the data.
+    const char* Window(std::size_t minimum, std::size_t& size, bool& reachesEnd);
+    // Moves the read position forward by count bytes within the window; the
+    // caller leaves it at a line start.
+    void Advance(std::size_t count) { m_Position += static_cast<std::int64_t>(count); }
+
     // Targets that match only a whole line (the line is the target and
     // nothing else), rather than the start of one.
     void SetWholeLineTargets(const std::vector<std::string>& targets) { m_WholeLineTargets = targets; }
@@ -49,7 +58,10 @@ private:
     // Makes up to count bytes from the read position available; returns how
     // many are.
     std::size_t Available(std::size_t count);
-    const char* Here() const;
+    const char* Here() const { return m_Data + (m_Position - m_Start); }
+    // Moves the buffer's window to start at from and notes what it holds.
+    void Fill(std::int64_t from);
+    void Refresh();
     // The first LF or CR in [from, to) of the buffer, or null.
     const char* FindLineEnd(const char* from, const char* to);
     // Moves past the next line end; false when the data ends first.
@@ -59,12 +71,17 @@ private:
     bool IsWholeLineTarget(const std::string& target) const;
     // Whether the line at the read position begins with target (or is
     // target, for whole-line targets); held bytes are in the buffer.
-    bool MatchesHere(const std::string& target, std::size_t held);
+    bool MatchesHere(const std::string& target, bool wholeLine, std::size_t held);
     // The byte at position, moving the window when needed; -1 past the end.
     int ByteAt(std::int64_t position);
 
     boost::shared_ptr<BaseStreamBuffer> m_Buffer;
     std::int64_t m_Position;
+    // The buffer's window, as last filled: m_Data holds the bytes from m_Start
+    // up to m_End.
+    const char* m_Data = nullptr;
+    std::int64_t m_Start = 0;
+    std::int64_t m_End = 0;
     std::vector<std::string> m_WholeLineTargets;
     bool m_SkipLeadingBlanks = false;
     // Where the next CR is known to be (or none up to m_CrScannedTo), so that

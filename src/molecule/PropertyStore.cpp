@@ -1,5 +1,7 @@
 #include "molecule/PropertyStore.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 
 namespace VorlatImportExport {
@@ -15,16 +17,23 @@ PropertyStore::PropertyStore() = default;
 
 PropertyStore::~PropertyStore() = default;
 
-std::uint32_t PropertyStore::NameNumber(const std::string& name)
+std::uint32_t PropertyStore::Intern(std::string_view name, bool& added)
 {
-    const auto found = m_NameNumbers.find(name);
+    added = false;
+    const std::size_t k = m_Current.size();
+    if (k < m_Previous.size() && m_Names[m_Previous[k]] == name)
+        return m_Previous[k];
+    const std::string key(name);
+    const auto found = m_NameNumbers.find(key);
     if (found != m_NameNumbers.end())
         return found->second;
     const std::uint32_t number = static_cast<std::uint32_t>(m_Names.size());
-    m_Names.push_back(name);
-    m_NameNumbers.emplace(name, number);
-    if (name == IndexName)
+    m_Names.push_back(key);
+    m_NameNumbers.emplace(key, number);
+    m_LastRecord.push_back(0);
+    if (key == IndexName)
         m_IndexName = number;
+    added = true;
     return number;
 }
 
@@ -34,71 +43,88 @@ std::uint32_t PropertyStore::FindName(const std::string& name) const
     return found != m_NameNumbers.end() ? found->second : NoName;
 }
 
-char* PropertyStore::Allocate(std::size_t bytes, std::uint32_t& block, std::uint32_t& offset)
+void PropertyStore::BeginRecord()
 {
-    if (m_Blocks.empty() || m_Blocks.back().size - m_Blocks.back().used < bytes) {
-        const std::size_t size = bytes > BlockSize ? bytes : BlockSize;
-        m_Blocks.push_back(Block{std::unique_ptr<char[]>(new char[size]), size, 0});
+    if (m_RecordFirstItem.empty())
+        m_RecordFirstItem.push_back(0);
+    m_Current.clear();
+    m_Building = true;
+}
+
+bool PropertyStore::AddItem(std::uint32_t name, std::string_view value)
+{
+    const std::uint32_t record = static_cast<std::uint32_t>(GetRecordCount());
+    if (name >= m_LastRecord.size() || m_LastRecord[name] == record + 1)
+        return false;
+    m_LastRecord[name] = record + 1;
+    m_Current.push_back(name);
+    if (name == m_IndexName) {
+        char digits[16];
+        const auto written = std::to_chars(digits, digits + sizeof digits, record);
+        if (value == std::string_view(digits, static_cast<std::size_t>(written.ptr - digits)))
+            return true; // the record's own number: not stored
     }
-    Block& last = m_Blocks.back();
-    block = static_cast<std::uint32_t>(m_Blocks.size() - 1);
-    offset = static_cast<std::uint32_t>(last.used);
-    char* at = last.bytes.get() + last.used;
-    last.used += bytes;
-    return at;
+    if (m_Blocks.empty() || m_Blocks.back().size - m_Blocks.back().used < value.size()) {
+        const std::size_t size = value.size() > BlockSize ? value.size() : BlockSize;
+        m_Blocks.push_back(Block{std::unique_ptr<char[]>(new char[size]), size, 0});
+        m_BlockFirstItem.push_back(static_cast<std::uint32_t>(m_Items.size()));
+    }
+    Block& block = m_Blocks.back();
+    if (!value.empty())
+        std::memcpy(block.bytes.get() + block.used, value.data(), value.size());
+    block.used += value.size();
+    m_Items.push_back(Item{name, static_cast<std::uint32_t>(block.used)});
+    return true;
+}
+
+std::size_t PropertyStore::EndRecord()
+{
+    m_RecordFirstItem.push_back(static_cast<std::uint32_t>(m_Items.size()));
+    m_Previous.swap(m_Current);
+    m_Building = false;
+    return m_Previous.size();
 }
 
 void PropertyStore::AppendRecord(const std::map<std::string, std::string>& items)
 {
-    const std::string ownIndex = std::to_string(m_Records.size());
-    std::size_t bytes = 0;
-    for (const auto& [name, value] : items)
-        bytes += value.size();
-
-    Record record{0, 0, static_cast<std::uint32_t>(m_Items.size()), 0};
-    char* at = Allocate(bytes, record.block, record.offset);
-    std::uint32_t end = 0;
+    BeginRecord();
     for (const auto& [name, value] : items) {
-        if (name == IndexName && value == ownIndex) {
-            NameNumber(name);
-            continue;
-        }
-        std::memcpy(at + end, value.data(), value.size());
-        end += static_cast<std::uint32_t>(value.size());
-        m_Items.push_back(Item{NameNumber(name), end});
-        ++record.itemCount;
+        bool added = false;
+        AddItem(Intern(name, added), value);
     }
-    // Room taken for a skipped "Index" value is given back.
-    m_Blocks[record.block].used = record.offset + end;
-    m_Records.push_back(record);
+    EndRecord();
 }
 
-bool PropertyStore::Get(std::size_t recordNumber, std::uint32_t name, std::string_view& value) const
+std::string_view PropertyStore::ValueOf(std::size_t item) const
 {
-    if (recordNumber >= m_Records.size() || name == NoName)
+    // The block that holds the item's value, and where the value starts.
+    const auto after = std::upper_bound(m_BlockFirstItem.begin(), m_BlockFirstItem.end(),
+                                        static_cast<std::uint32_t>(item));
+    const std::size_t block = static_cast<std::size_t>(after - m_BlockFirstItem.begin()) - 1;
+    const std::uint32_t start = item == m_BlockFirstItem[block] ? 0 : m_Items[item - 1].end;
+    return std::string_view(m_Blocks[block].bytes.get() + start, m_Items[item].end - start);
+}
+
+bool PropertyStore::Get(std::size_t record, std::uint32_t name, std::string_view& value) const
+{
+    if (record >= GetRecordCount() || name == NoName)
         return false;
     if (!m_Changed.empty()) {
-        const auto changed = m_Changed.find({recordNumber, name});
+        const auto changed = m_Changed.find({record, name});
         if (changed != m_Changed.end()) {
             value = changed->second;
             return true;
         }
     }
-    const Record& record = m_Records[recordNumber];
-    const char* bytes = m_Blocks.empty() ? nullptr : m_Blocks[record.block].bytes.get() + record.offset;
-    std::uint32_t start = 0;
-    for (std::uint32_t i = 0; i < record.itemCount; ++i) {
-        const Item& item = m_Items[record.firstItem + i];
-        if (item.name == name) {
-            value = std::string_view(bytes + start, item.end - start);
+    for (std::uint32_t i = m_RecordFirstItem[record]; i < m_RecordFirstItem[record + 1]; ++i)
+        if (m_Items[i].name == name) {
+            value = ValueOf(i);
             return true;
         }
-        start = item.end;
-    }
     if (name == m_IndexName) {
         // Not stored: the record's own number.
         static thread_local std::string number;
-        number = std::to_string(recordNumber);
+        number = std::to_string(record);
         value = number;
         return true;
     }
@@ -116,26 +142,31 @@ bool PropertyStore::Get(std::size_t record, const std::string& name, std::string
 
 void PropertyStore::Set(std::size_t record, const std::string& name, const std::string& value)
 {
-    if (record >= m_Records.size())
+    if (record >= GetRecordCount())
         return;
-    m_Changed[{record, NameNumber(name)}] = value;
+    bool added = false;
+    m_Changed[{record, Intern(name, added)}] = value;
 }
 
 void PropertyStore::Clear()
 {
     m_Names.clear();
     m_NameNumbers.clear();
+    m_LastRecord.clear();
     m_IndexName = NoName;
     m_Items.clear();
-    m_Records.clear();
+    m_RecordFirstItem.clear();
     m_Blocks.clear();
+    m_BlockFirstItem.clear();
+    m_Previous.clear();
+    m_Current.clear();
     m_Changed.clear();
 }
 
 void PropertyStore::Compact()
 {
     m_Items.shrink_to_fit();
-    m_Records.shrink_to_fit();
+    m_RecordFirstItem.shrink_to_fit();
     // The last block is rarely full: keep only what it holds.
     if (!m_Blocks.empty() && m_Blocks.back().used < m_Blocks.back().size) {
         Block& last = m_Blocks.back();
@@ -148,12 +179,13 @@ void PropertyStore::Compact()
 
 std::size_t PropertyStore::MemoryUsage() const
 {
-    std::size_t bytes = m_Items.capacity() * sizeof(Item) + m_Records.capacity() * sizeof(Record) +
-                        m_Blocks.capacity() * sizeof(Block);
+    std::size_t bytes = m_Items.capacity() * sizeof(Item) + m_RecordFirstItem.capacity() * sizeof(std::uint32_t) +
+                        m_Blocks.capacity() * sizeof(Block) + m_BlockFirstItem.capacity() * sizeof(std::uint32_t) +
+                        m_LastRecord.capacity() * sizeof(std::uint32_t);
     for (const Block& block : m_Blocks)
         bytes += block.size;
     for (const std::string& name : m_Names)
-        bytes += sizeof(std::string) + name.capacity() + 2 * sizeof(void*) + sizeof(std::uint32_t);
+        bytes += 2 * (sizeof(std::string) + name.capacity()) + 4 * sizeof(void*);
     for (const auto& [key, value] : m_Changed)
         bytes += sizeof(key) + sizeof(std::string) + value.capacity() + 4 * sizeof(void*);
     return bytes;

@@ -13,10 +13,14 @@
 namespace VorlatImportExport {
 
 // The data items of many records, held compactly: each distinct name once,
-// the values of a record one after the other in large blocks, and per item
-// only a name number and where its value ends. A record's "Index" item is not
-// stored when it is the record's own number, as the index scan gives it.
-// Behaves as one ordered name-to-value map per record.
+// the values one after the other in large blocks, and per item only a name
+// number and where its value ends (8 bytes), per record where its items start
+// (4 bytes). A record's "Index" item is not stored when it is the record's own
+// number, as the index scan gives it. Behaves as one ordered name-to-value
+// map per record.
+//
+// Records are built one at a time: BeginRecord, AddItem for each item (the
+// first value of a name stays), EndRecord.
 class PropertyStore {
 public:
     static const std::uint32_t NoName = 0xFFFFFFFFu;
@@ -26,14 +30,23 @@ public:
     PropertyStore(const PropertyStore&) = delete;
     PropertyStore& operator=(const PropertyStore&) = delete;
 
-    // Appends the next record's items.
-    void AppendRecord(const std::map<std::string, std::string>& items);
-    std::size_t GetRecordCount() const { return m_Records.size(); }
-
+    // The number of a name, made when the name is new (added is then true).
+    std::uint32_t Intern(std::string_view name, bool& added);
     // The number of a name, or NoName when no record has it.
     std::uint32_t FindName(const std::string& name) const;
+
+    void BeginRecord();
+    // False when the record has an item of that name already.
+    bool AddItem(std::uint32_t name, std::string_view value);
+    // Ends the record; returns how many items it holds, "Index" included.
+    std::size_t EndRecord();
+    // Appends a whole record from a map of its items.
+    void AppendRecord(const std::map<std::string, std::string>& items);
+
+    std::size_t GetRecordCount() const { return m_RecordFirstItem.empty() ? 0 : m_RecordFirstItem.size() - 1; }
+
     // The record's value of the name; false when it has none. The view stays
-    // valid until the next Get or Set.
+    // valid until the next call that changes the store, or the next Get.
     bool Get(std::size_t record, std::uint32_t name, std::string_view& value) const;
     bool Get(std::size_t record, const std::string& name, std::string& value) const;
     // Sets (or adds) an item of a record.
@@ -48,13 +61,7 @@ public:
 private:
     struct Item {
         std::uint32_t name;
-        std::uint32_t end; // where the value ends, from the record's first value byte
-    };
-    struct Record {
-        std::uint32_t block;
-        std::uint32_t offset; // of the first value byte in the block
-        std::uint32_t firstItem;
-        std::uint32_t itemCount;
+        std::uint32_t end; // where the value ends in its block
     };
     struct Block {
         std::unique_ptr<char[]> bytes;
@@ -62,15 +69,24 @@ private:
         std::size_t used;
     };
 
-    std::uint32_t NameNumber(const std::string& name);
-    char* Allocate(std::size_t bytes, std::uint32_t& block, std::uint32_t& offset);
+    std::string_view ValueOf(std::size_t item) const;
 
     std::vector<std::string> m_Names;
     std::unordered_map<std::string, std::uint32_t> m_NameNumbers;
+    // Per name, 1 + the last record that added it: finds repeated names.
+    std::vector<std::uint32_t> m_LastRecord;
     std::uint32_t m_IndexName = NoName;
     std::vector<Item> m_Items;
-    std::vector<Record> m_Records;
+    // Where each record's items start, and one entry past the last record.
+    std::vector<std::uint32_t> m_RecordFirstItem;
     std::vector<Block> m_Blocks;
+    // The first item whose value lies in each block.
+    std::vector<std::uint32_t> m_BlockFirstItem;
+    // The names of the previous record, in order: records of one file tend to
+    // list the same names in the same order, which spares most lookups.
+    std::vector<std::uint32_t> m_Previous;
+    std::vector<std::uint32_t> m_Current;
+    bool m_Building = false;
     // Items set after the scan, by (record, name).
     std::map<std::pair<std::size_t, std::uint32_t>, std::string> m_Changed;
 };

@@ -31,11 +31,14 @@ const std::size_t ScanBufferSize = 8191;
 const int DefaultCacheSize = 1000;
 // A data item's value keeps this many lines; "\n..." marks the rest.
 const int HeldValueLines = 11;
-const char* const RecordEnd = "$$$$";
+const std::string RecordEnd = "$$$$";
 const char* const StructureEnd = "M  END";
 
 // The scan reports progress at most this often (in bytes read).
 const std::int64_t ProgressStep = 4 << 20;
+// Data items are read in place from at least this many bytes of the scan's
+// window; longer ones line by line.
+const std::size_t ItemWindow = 512;
 
 std::string TrimSpaces(const std::string& text)
 {
@@ -78,7 +81,9 @@ void SDDataProvider::ResetIndex()
     m_columnNames.clear();
     m_recordOffsets.clear();
     m_propertyNames.clear();
+    m_propertyNameSet.clear();
     m_molPropertyMaps.Clear();
+    m_structureItemName = PropertyStore::NoName;
     m_maxRecordColumns = 0;
     m_columnNameNumbers.clear();
     m_moleculeCache.SetCapacity(0);
@@ -141,6 +146,155 @@ bool SDDataProvider::ReadDataItem(Host::IndexingParser& parser, std::string& nam
     return Chem::ExtractPropertyDataItem(header, text, name, value);
 }
 
+namespace {
+
+// The end of the line that starts at p: the first CR or LF before end, or
+// null. Data item lines are short, so a plain loop serves.
+const char* LineEnd(const char* p, const char* end)
+{
+    while (p != end && *p != '\n' && *p != '\r')
+        ++p;
+    return p == end ? nullptr : p;
+}
+
+enum class ItemRead { Done, Failed, NotInWindow };
+
+// Reads the data item whose header starts at p, if it lies whole inside
+// [p, end) (or the data ends there, when reachesEnd): the header line, the
+// value lines up to an empty line, the value as the index holds it (11 lines
+// at most, then "\n..."). consumed is where the next line starts.
+ItemRead ReadItemInWindow(const char* p, const char* end, bool reachesEnd, std::string_view& header,
+                          std::string_view& value, std::string& text, std::size_t& consumed)
+{
+    const auto nextLine = [&](const char* eol, const char*& after) {
+        // False when a CR ends the window, so that a LF may follow unseen.
+        after = eol + 1;
+        if (*eol == '\r') {
+            if (after == end)
+                return reachesEnd;
+            if (*after == '\n')
+                ++after;
+        }
+        return true;
+    };
+    const char* eol = LineEnd(p, end);
+    const char* q = nullptr;
+    if (!eol || !nextLine(eol, q))
+        return ItemRead::NotInWindow;
+    header = std::string_view(p, static_cast<std::size_t>(eol - p));
+    int lines = 0;
+    for (;;) {
+        if (q == end) {
+            if (!reachesEnd)
+                return ItemRead::NotInWindow;
+            break; // the data ends: so does the value
+        }
+        eol = LineEnd(q, end);
+        const char* after = nullptr;
+        if (!eol) {
+            if (!reachesEnd)
+                return ItemRead::NotInWindow;
+            eol = end;
+            after = end;
+        } else if (!nextLine(eol, after)) {
+            return ItemRead::NotInWindow;
+        }
+        const std::string_view line(q, static_cast<std::size_t>(eol - q));
+        q = after;
+        if (line.empty())
+            break;
+        if (line == RecordEnd)
+            return ItemRead::Failed;
+        ++lines;
+        if (lines == 1) {
+            value = line; // one line, the common case: no copy
+        } else if (lines <= HeldValueLines) {
+            if (lines == 2)
+                text.assign(value.data(), value.size());
+            text += '\n';
+            text.append(line.data(), line.size());
+        } else if (lines == HeldValueLines + 1) {
+            text += "\n...";
+        }
+    }
+    if (lines == 0)
+        value = std::string_view();
+    else if (lines > 1)
+        value = text;
+    consumed = static_cast<std::size_t>(q - p);
+    return ItemRead::Done;
+}
+
+} // namespace
+
+void SDDataProvider::HoldItem(std::string_view name, std::string_view value)
+{
+    bool added = false;
+    const std::uint32_t number = m_molPropertyMaps.Intern(name, added);
+    if (added)
+        AddPropertyNameToSet(std::string(name), false);
+    if (added && name == "Structure")
+        m_structureItemName = number;
+    if (m_molPropertyMaps.AddItem(number, value) && number == m_structureItemName)
+        m_heldStructureItem = true;
+}
+
+void SDDataProvider::BeginHeldRecord(const std::string& nameLine, int record)
+{
+    m_molPropertyMaps.BeginRecord();
+    m_heldStructureItem = false;
+    HoldItem("Name", MakeMoleculeName(nameLine, record));
+    HoldItem("Index", std::to_string(record));
+}
+
+void SDDataProvider::EndHeldRecord()
+{
+    const int columns = static_cast<int>(m_molPropertyMaps.EndRecord()) + (m_heldStructureItem ? 0 : 1);
+    m_maxRecordColumns = std::max(m_maxRecordColumns, columns);
+}
+
+bool SDDataProvider::ReadHeldItems(Host::IndexingParser& parser, const std::vector<std::string>& itemTargets)
+{
+    std::string line, name, value, text;
+    for (;;) {
+        int which = -1;
+        if (parser.FindFirstString(itemTargets, which, true, false) <= 0)
+            return true;
+        if (which == 0) {
+            parser.ReadLine(line, false, true);
+            return true;
+        }
+        // Most items lie whole in the scan's window: read a run of them in
+        // place, then let the parser find what follows.
+        std::size_t size = 0;
+        bool reachesEnd = false;
+        const char* const at = parser.Window(ItemWindow, size, reachesEnd);
+        const char* p = at;
+        const char* const end = at ? at + size : nullptr;
+        std::string_view header, itemName, itemValue;
+        while (p && p != end && *p == '>') {
+            std::size_t consumed = 0;
+            const ItemRead read = ReadItemInWindow(p, end, reachesEnd, header, itemValue, text, consumed);
+            if (read == ItemRead::Failed)
+                return false;
+            if (read == ItemRead::NotInWindow)
+                break;
+            if (!Chem::ExtractPropertyName(header, itemName))
+                return false;
+            HoldItem(itemName, itemValue);
+            p += consumed;
+        }
+        if (p != at) {
+            parser.Advance(static_cast<std::size_t>(p - at));
+            continue;
+        }
+        // An item longer than the window: read it line by line.
+        if (!ReadDataItem(parser, name, value))
+            return false;
+        HoldItem(name, value);
+    }
+}
+
 bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
 {
     std::vector<std::string> itemTargets{RecordEnd, ">"};
@@ -156,7 +310,6 @@ bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
     // The record end is its own line: a longer line that starts with "$$$$"
     // is text, as it is when records are copied for parsing.
     parser.SetWholeLineTargets({RecordEnd});
-    std::map<std::string, std::string> current;
 
     monitor.SetTitle(Host::ToWString(ImportTitle));
     monitor.Begin();
@@ -171,6 +324,8 @@ bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
         return false;
     }
 
+    // The data items of the leading records go straight into the compact
+    // store, record by record, as AppendMolPropertyMap would put them.
     int done = 0;
     std::string line;
     std::int64_t pos = 0;
@@ -180,8 +335,7 @@ bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
             monitor.End();
             return false;
         }
-        current.emplace("Name", MakeMoleculeName(line, 0));
-        current.emplace("Index", "0");
+        BeginHeldRecord(line, 0);
     } else {
         pos = parser.GetPosition();
     }
@@ -189,9 +343,9 @@ bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
     bool markersDropped = false;
     int which = -1;
     std::int64_t r = parser.FindFirstString(recordTargets, which, false, false);
-    std::string name, value;
     while (r > 0) {
-        if (done >= m_propertyCacheSize && !markersDropped) {
+        const bool held = done < m_propertyCacheSize;
+        if (!held && !markersDropped) {
             itemTargets = {RecordEnd};
             recordTargets = {RecordEnd, StructureEnd};
             markersDropped = true;
@@ -199,32 +353,24 @@ bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
         if (which == 2)
             which = 1;
         if (which == 1) {
-            int which2 = -1;
-            std::int64_t r2 = parser.FindFirstString(itemTargets, which2, true, false);
-            while (r2 > 0) {
-                if (which2 == 1) {
-                    if (!ReadDataItem(parser, name, value)) {
-                        monitor.End();
-                        return false;
-                    }
-                    AddPropertyNameToSet(name, false);
-                    current.emplace(name, value);
-                } else if (which2 == 0) {
-                    parser.ReadLine(line, false, true);
-                    break;
+            if (held) {
+                if (!ReadHeldItems(parser, itemTargets)) {
+                    monitor.End();
+                    return false;
                 }
-                r2 = parser.FindFirstString(itemTargets, which2, true, false);
+            } else {
+                int which2 = -1;
+                if (parser.FindFirstString(itemTargets, which2, true, false) > 0)
+                    parser.ReadLine(line, false, true);
             }
         } else if (which == 0) {
             parser.ReadLine(line, false, true);
         }
 
-        const bool held = done < m_propertyCacheSize;
         ++done;
         SetRecordOffset(pos);
         if (held)
-            AppendMolPropertyMap(current);
-        current.clear();
+            EndHeldRecord();
         ReportProgress(monitor, parser.GetPosition());
 
         if (done >= m_propertyCacheSize) {
@@ -233,8 +379,7 @@ bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
             pos = parser.ReadLine(line, false, true);
             if (pos <= 0)
                 break;
-            current.emplace("Name", MakeMoleculeName(line, done));
-            current.emplace("Index", std::to_string(done));
+            BeginHeldRecord(line, done);
         }
         r = parser.FindFirstString(recordTargets, which, false, false);
     }
@@ -279,7 +424,7 @@ void SDDataProvider::RandomizeOffsets()
 void SDDataProvider::AddPropertyNameToSet(const std::string& name, bool direct)
 {
     if (direct) {
-        if (std::find(m_propertyNames.begin(), m_propertyNames.end(), name) == m_propertyNames.end())
+        if (m_propertyNameSet.insert(name).second)
             m_propertyNames.push_back(name);
         return;
     }
@@ -591,6 +736,8 @@ const std::type_info& SDDataProvider::GetCellDataTypeId(int row, int column) con
     }
     return TableDataProviderBase::GetCellDataTypeId(row, column);
 }
+
+std::size_t SDDataProvider::GetHeldPropertyBytes() const { return m_molPropertyMaps.MemoryUsage(); }
 
 void SDDataProvider::SetCacheSize(int size) { m_moleculeCache.SetCapacity(size); }
 

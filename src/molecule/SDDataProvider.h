@@ -4,6 +4,8 @@
 #include <istream>
 #include <map>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include <boost/shared_ptr.hpp>
@@ -79,7 +81,7 @@ public:
     virtual void SetMolProperty(int row, const std::string& name, const std::string& value);
 
     // Bytes held for the data items of the leading records.
-    std::size_t GetHeldPropertyBytes() const { return m_molPropertyMaps.MemoryUsage(); }
+    std::size_t GetHeldPropertyBytes() const;
 
     // A data item's text as a cell value: spaces around it ignored, an int,
     // else a float rounded to 3 decimals, else wide text.
@@ -118,6 +120,12 @@ protected:
     void ReportProgress(Host::IProgressMonitor& monitor, std::int64_t position);
     void EnsureMoleculeName(SDMoleculeInfo* record, int row) const;
     bool ReadDataItem(Host::IndexingParser& parser, std::string& name, std::string& value);
+    // The data items of a held record, up to its end line; false when an
+    // item is broken.
+    bool ReadHeldItems(Host::IndexingParser& parser, const std::vector<std::string>& itemTargets);
+    void BeginHeldRecord(const std::string& nameLine, int record);
+    void HoldItem(std::string_view name, std::string_view value);
+    void EndHeldRecord();
     static std::string MakeMoleculeName(const std::string& line, int record);
 
     int m_numRecords = 0;
@@ -137,8 +145,12 @@ protected:
 private:
     // The held-item name number of each column (NoName where none).
     std::vector<std::uint32_t> m_columnNameNumbers;
+    // The names in m_propertyNames, for a quick test of membership.
+    std::unordered_set<std::string> m_propertyNameSet;
     std::int64_t m_streamLength = -1;
     std::int64_t m_nextProgressAt = 0;
+    bool m_heldStructureItem = false;
+    std::uint32_t m_structureItemName = PropertyStore::NoName;
 };
 
 } // namespace VorlatImportExport

@@ -41,6 +41,7 @@ Result RunTool(const std::string& arguments)
 }
 
 const std::string Example = std::string("'") + VORLAT_EXAMPLES_DATA_DIR + "/compounds.csv'";
+const std::string SdExample = std::string("'") + VORLAT_EXAMPLES_DATA_DIR + "/compounds.sdf'";
 
 } // namespace
 
@@ -85,6 +86,19 @@ TEST(VorlatCli, FormatsAndSelections)
     }
 }
 
+TEST(VorlatCli, SdFilesShowStructuresAsSmiles)
+{
+    Result result = RunTool("show " + SdExample + " --format csv --rows 1:2 --columns Structure,Name,MolWeight");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Structure,Name,MolWeight\nCC(=O)Oc1ccccc1C(=O)O,Aspirin,180.16\n"
+                          "Cn1c(=O)c2c(ncn2C)n(C)c1=O,Caffeine,194.19\n");
+    result = RunTool("info " + SdExample);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("rows: 12\n"), std::string::npos);
+    EXPECT_NE(result.out.find("  3  ID\n"), std::string::npos);
+    EXPECT_NE(result.out.find("index time: "), std::string::npos);
+}
+
 TEST(VorlatCli, BadInputGivesOneLineAndStatus1)
 {
     struct Case {
@@ -95,6 +109,7 @@ TEST(VorlatCli, BadInputGivesOneLineAndStatus1)
         {"show /no/such/file.csv", "cannot open /no/such/file.csv: No such file or directory"},
         {"show /tmp --type csv", "it is a directory"},
         {"show /etc/hostname", "cannot tell the type"},
+        {"info /dev/null --type sd", "cannot read /dev/null: Unable to process file. Please check the file and try again."},
         {"show " + Example + " --columns nope", "no column \"nope\"; the columns are: Index, "},
         {"show " + Example + " --rows x:y", "--rows takes A:B"},
     };

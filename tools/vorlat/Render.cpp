@@ -1,5 +1,7 @@
 #include "Render.h"
 
+#include "TableFile.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -11,7 +13,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "frame/TableDataUtil.h"
 #include "host/CfxFormat.h"
 #include "host/StringConversion.h"
 #include "host/TableDataProviderUtilities.h"
@@ -19,8 +20,6 @@
 namespace vorlat {
 
 namespace {
-
-using VorlatImportExport::TableDataUtil;
 
 // Widths are measured on this many rows; later rows are cut to fit.
 const std::size_t MeasuredRows = 1000;
@@ -30,8 +29,6 @@ const int MaxColumnWidth = 40;
 const int MinColumnWidth = 6;
 const char* const Gap = "  ";
 const int GapWidth = 2;
-
-std::wstring CellText(const boost::any& value) { return TableDataUtil::BoostAny2WString(value); }
 
 // Text safe for a terminal cell: every character takes its place.
 std::wstring Displayable(const std::wstring& text)

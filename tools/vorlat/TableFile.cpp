@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -9,11 +10,22 @@
 #include <unistd.h>
 #include <vector>
 
+#include "TerminalProgress.h"
+#include "chem/ChemDoc.h"
+#include "chem/MolUtilities.h"
+#include "chem/Molecule.h"
+#include "frame/TableDataUtil.h"
+#include "host/Exception.h"
+#include "host/FileInputStream.h"
+#include "host/StringConversion.h"
+#include "molecule/SDDataProvider.h"
 #include "text/CsvDataProvider.h"
 
 namespace vorlat {
 
 namespace {
+
+const char* const KnownTypes = "csv, sd";
 
 std::string Lower(std::string text)
 {
@@ -27,12 +39,23 @@ FileType TypeOf(const std::string& path, const std::string& type)
     if (!type.empty()) {
         if (type == "csv")
             return FileType::Csv;
-        throw UserError("unknown file type \"" + type + "\"; known types: csv");
+        if (type == "sd" || type == "sdf")
+            return FileType::Sd;
+        throw UserError("unknown file type \"" + type + "\"; known types: " + KnownTypes);
     }
     const std::string extension = Lower(std::filesystem::path(path).extension().string());
     if (extension == ".csv")
         return FileType::Csv;
-    throw UserError("cannot tell the type of " + path + " from its name; give it with --type (known types: csv)");
+    if (extension == ".sdf" || extension == ".sd")
+        return FileType::Sd;
+    throw UserError("cannot tell the type of " + path + " from its name; give it with --type (known types: " +
+                    KnownTypes + ")");
+}
+
+std::string OneLine(std::string text)
+{
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
 }
 
 } // namespace
@@ -51,20 +74,54 @@ TableFile::TableFile(const std::string& path, const std::string& type) : m_Path(
         throw UserError("cannot open " + path + ": " + (code ? std::strerror(code) : "unreadable"));
     }
 
-    // Indexing a large file takes a moment: say so on a terminal.
-    const auto size = std::filesystem::file_size(path, error);
-    const bool announce = !error && size >= (256u << 20) && isatty(STDERR_FILENO);
-    if (announce)
-        std::cerr << "Indexing " << path << " (" << size / (1u << 20) << " MiB)..." << std::flush;
-
-    switch (fileType) {
-    case FileType::Csv:
-        m_Table.reset(new VorlatImportExport::CsvDataProvider(*m_Stream));
-        break;
+    const auto started = std::chrono::steady_clock::now();
+    const std::string label = "Indexing " + std::filesystem::path(path).filename().string();
+    try {
+        switch (fileType) {
+        case FileType::Csv: {
+            // The CSV index reports no progress: name the wait on a terminal.
+            const auto size = std::filesystem::file_size(path, error);
+            const bool announce = !error && size >= (256u << 20) && isatty(STDERR_FILENO);
+            if (announce)
+                std::cerr << label << "..." << std::flush;
+            m_Table.reset(new VorlatImportExport::CsvDataProvider(*m_Stream));
+            if (announce)
+                std::cerr << "\r\033[K" << std::flush;
+            break;
+        }
+        case FileType::Sd: {
+            boost::shared_ptr<Host::FileInputStream> input(new Host::FileInputStream(path));
+            if (!input->IsOpen())
+                throw UserError("cannot open " + path + ": " + std::strerror(errno));
+            TerminalProgress progress(label);
+            m_Table.reset(new VorlatImportExport::SDDataProvider(*m_Stream, input, progress));
+            break;
+        }
+        }
+    } catch (const Host::CancellationException&) {
+        throw UserError("indexing " + path + " was cancelled");
+    } catch (const Host::OrvixException& failure) {
+        throw UserError("cannot read " + path + ": " + OneLine(failure.what()));
     }
+    m_IndexSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+}
 
-    if (announce)
-        std::cerr << " done\n";
+TableFile::~TableFile()
+{
+    // The table goes before the streams it reads.
+    m_Table.reset();
+}
+
+std::wstring CellText(const boost::any& value)
+{
+    if (value.type() == typeid(Chem::ChemDoc*)) {
+        Chem::ChemDoc* document = boost::any_cast<Chem::ChemDoc*>(value);
+        if (!document)
+            return std::wstring();
+        Chem::DescendentIterator molecules(document->GetTreeRoot(), Chem::Molecule::classType, false, false);
+        return Host::ToWString(Chem::MoleculeToSmiles(static_cast<const Chem::Molecule*>(molecules.GetNext())));
+    }
+    return VorlatImportExport::TableDataUtil::BoostAny2WString(value);
 }
 
 std::string BundledExamplePath()

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include <boost/any.hpp>
 #include <boost/shared_ptr.hpp>
 
 #include "host/ITableDataProvider.h"
@@ -17,23 +18,33 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class FileType { Csv };
+enum class FileType { Csv, Sd };
 
-// An open file and the table over it. The stream lives as long as the table.
+// An open file and the table over it. The streams live as long as the table.
 class TableFile {
 public:
-    // Opens path as the given type, or by its extension when type is empty.
-    // Throws UserError when the file cannot be opened or its type is unknown.
+    // Opens path as the given type ("csv", "sd"), or by its extension when
+    // type is empty; large files show a progress bar while they are indexed
+    // and Ctrl-C cancels. Throws UserError when the file cannot be opened,
+    // read or indexed.
     TableFile(const std::string& path, const std::string& type);
+    ~TableFile();
 
     const std::string& Path() const { return m_Path; }
     boost::shared_ptr<Host::ITableDataProvider> Table() const { return m_Table; }
+    // Seconds the index took.
+    double IndexSeconds() const { return m_IndexSeconds; }
 
 private:
     std::string m_Path;
     std::unique_ptr<std::ifstream> m_Stream;
     boost::shared_ptr<Host::ITableDataProvider> m_Table;
+    double m_IndexSeconds = 0;
 };
+
+// The text a cell shows: numbers and texts as the library writes them,
+// structures as canonical SMILES ("" without a molecule).
+std::wstring CellText(const boost::any& value);
 
 // The bundled example shown when no file is named.
 std::string BundledExamplePath();

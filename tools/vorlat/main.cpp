@@ -1,4 +1,4 @@
-// vorlat: opens a table file (CSV) the way the library shows it to the
+// vorlat: opens a table file (CSV, SD) the way the library shows it to the
 // application, and prints it.
 
 #include <clocale>
@@ -29,6 +29,23 @@ struct ShowOptions {
 std::string VersionText()
 {
     return std::string("vorlat ") + VORLAT_VERSION + " (RDKit " + Chem::ToolkitVersion() + ")";
+}
+
+int Info(const std::string& path, const std::string& type)
+{
+    const vorlat::TableFile file(path, type);
+    Host::ITableDataProvider& table = *file.Table();
+    std::cout << path << '\n'
+              << "rows: " << table.GetRowCount() << '\n'
+              << "columns: " << table.GetColumnCount() << '\n';
+    for (int column = 0; column < table.GetColumnCount(); ++column)
+        std::cout << "  " << column << "  " << Host::ToSString(table.GetColumnTitle(column)) << '\n';
+    std::cout.precision(3);
+    std::cout << "index time: " << std::fixed << file.IndexSeconds() << " s\n";
+    std::cout.flush();
+    if (!std::cout)
+        throw vorlat::UserError("could not write the output");
+    return 0;
 }
 
 int Show(const ShowOptions& options)
@@ -70,15 +87,16 @@ int main(int argc, char** argv)
     std::setlocale(LC_CTYPE, "C.UTF-8");
     std::ios::sync_with_stdio(false);
 
-    CLI::App app{"Opens CSV files as tables, as the VorlatImportExport library shows them."};
+    CLI::App app{"Opens CSV and SD files as tables, as the VorlatImportExport library shows them."};
     app.set_version_flag("--version", VersionText());
     app.require_subcommand(1);
 
+    const auto FileTypes = CLI::IsMember({"csv", "sd", "sdf"});
     ShowOptions show;
     CLI::App* showCommand = app.add_subcommand("show", "Print a file as a table (the bundled example without FILE)");
-    showCommand->add_option("FILE", show.file, "The file to open; its type comes from its extension (.csv)");
-    showCommand->add_option("--type", show.type, "The file's type, whatever its name")
-        ->check(CLI::IsMember({"csv"}));
+    showCommand->add_option("FILE", show.file,
+                            "The file to open; its type comes from its extension (.csv, .sdf, .sd)");
+    showCommand->add_option("--type", show.type, "The file's type, whatever its name")->check(FileTypes);
     showCommand->add_option("--rows", show.rows,
                             "Rows to show, numbered as shown, both ends included: 5:10, 100:, :20, -10: "
                             "(the last ten)");
@@ -90,6 +108,11 @@ int main(int argc, char** argv)
     showCommand->add_option("--width", show.width,
                             "Width of the text table in characters (default: the terminal's; 0: no limit)");
 
+    std::string infoFile, infoType;
+    CLI::App* infoCommand = app.add_subcommand("info", "Print a file's row count, column titles and index time");
+    infoCommand->add_option("FILE", infoFile, "The file to open")->required();
+    infoCommand->add_option("--type", infoType, "The file's type, whatever its name")->check(FileTypes);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -100,6 +123,8 @@ int main(int argc, char** argv)
     try {
         if (*showCommand)
             return Show(show);
+        if (*infoCommand)
+            return Info(infoFile, infoType);
     } catch (const vorlat::UserError& error) {
         std::cerr << "vorlat: " << error.what() << '\n';
         return 1;
