@@ -63,9 +63,13 @@ Object* DescendentIterator::GetNext()
         Object* child = object->GetChild(next++);
         if (!child)
             continue;
-        m_Stack.emplace_back(child, 0);
+        // Objects of one class never hold objects of the same class (no
+        // molecule in a molecule, no atom in an atom): a match is not
+        // searched further, which spares making a molecule's atom and bond
+        // objects when only molecules are asked for.
         if (child->GetClassType() == m_ClassType)
             return child;
+        m_Stack.emplace_back(child, 0);
     }
     return nullptr;
 }

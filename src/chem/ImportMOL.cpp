@@ -40,11 +40,9 @@ bool StartsWith(std::string_view line, std::string_view prefix) { return line.su
 bool IsRecordEnd(std::string_view line) { return line == "$$$$"; }
 
 // The text with every line end made LF, for the toolkit's reader (which
-// splits at LF only).
+// splits at LF only). Only called for text that holds a CR.
 std::string WithLfLineEnds(const std::string& text)
 {
-    if (text.find('\r') == std::string::npos)
-        return text;
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -113,7 +111,10 @@ void SanitizeWhatCan(RDKit::RWMol& mol)
 // Reads the structure; null when the text is no molfile.
 std::unique_ptr<RDKit::RWMol> ReadStructure(const std::string& text)
 {
-    const std::string block = WithLfLineEnds(text);
+    std::string normalized;
+    if (text.find('\r') != std::string::npos)
+        normalized = WithLfLineEnds(text);
+    const std::string& block = normalized.empty() ? text : normalized;
     try {
         return std::unique_ptr<RDKit::RWMol>(RDKit::MolBlockToMol(block, true, false, false));
     } catch (const RDKit::MolSanitizeException&) {

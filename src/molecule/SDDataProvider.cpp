@@ -511,38 +511,47 @@ bool SDDataProvider::LoadMolecule(std::string& record) const
     if (!buffer || !m_fileStream.good() || buffer->sgetc() == std::char_traits<char>::eof())
         return false;
     // Raw lines, kept byte for byte: a line ends after LF, after CR LF, or
-    // after a CR followed by anything else.
-    std::string line;
+    // after a CR followed by anything else. The copy ends after the first
+    // line that is "$$$$" without its line end. Bytes are read in blocks and
+    // what was read past that line is given back to the stream.
+    const std::size_t chunk = 4096;
+    std::size_t lineStart = record.size();
+    std::size_t scanned = record.size();
     for (;;) {
-        line.clear();
-        int c = buffer->sbumpc();
-        if (c == std::char_traits<char>::eof()) {
-            m_fileStream.setstate(std::ios::eofbit | std::ios::failbit);
-            return true;
-        }
-        for (;;) {
-            line += static_cast<char>(c);
-            if (c == '\n')
-                break;
-            if (c == '\r') {
-                if (buffer->sgetc() == '\n')
-                    line += static_cast<char>(buffer->sbumpc());
-                break;
-            }
-            c = buffer->sbumpc();
-            if (c == std::char_traits<char>::eof())
-                break;
-        }
-        record += line;
-        std::size_t end = line.size();
-        while (end > 0 && (line[end - 1] == '\n' || line[end - 1] == '\r'))
-            --end;
-        if (line.compare(0, end, RecordEnd) == 0 && end == 4)
-            return true;
-        if (c == std::char_traits<char>::eof()) {
+        const std::size_t before = record.size();
+        record.resize(before + chunk);
+        const std::streamsize got = buffer->sgetn(&record[before], static_cast<std::streamsize>(chunk));
+        record.resize(before + static_cast<std::size_t>(got > 0 ? got : 0));
+        if (got <= 0) {
             m_fileStream.setstate(std::ios::eofbit);
             return true;
         }
+        for (std::size_t i = scanned; i < record.size(); ++i) {
+            const char c = record[i];
+            if (c != '\n' && c != '\r')
+                continue;
+            std::size_t lineEnd = i + 1;
+            if (c == '\r') {
+                if (lineEnd == record.size()) {
+                    // A CR at the end of what was read: an LF may follow.
+                    if (buffer->sgetc() == '\n')
+                        record += static_cast<char>(buffer->sbumpc());
+                }
+                if (lineEnd < record.size() && record[lineEnd] == '\n')
+                    ++lineEnd;
+            }
+            const std::size_t textEnd = i;
+            if (textEnd - lineStart == RecordEnd.size() && record.compare(lineStart, textEnd - lineStart, RecordEnd) == 0) {
+                const std::size_t excess = record.size() - lineEnd;
+                record.resize(lineEnd);
+                if (excess > 0)
+                    buffer->pubseekoff(-static_cast<std::streamoff>(excess), std::ios::cur, std::ios::in);
+                return true;
+            }
+            lineStart = lineEnd;
+            i = lineEnd - 1;
+        }
+        scanned = record.size();
     }
 }
 
