@@ -180,7 +180,7 @@ bool ImportMOL::ImportNextMolecule(CTextArchiveParser& parser, Object* root, voi
         std::unique_ptr<RDKit::RWMol> mol = ReadStructure(text);
         if (!mol)
             return false;
-        detail::Toolkit(*molecule) = std::move(*mol);
+        molecule->Impl().mol = std::move(mol);
         molecule->StructureChanged();
     }
     static_cast<TreeRoot*>(root)->AddMolecule(std::move(molecule));

@@ -24,19 +24,18 @@ bool Clean2dTo3d::Clean()
 {
     if (!m_Molecule || m_Molecule->GetAtomCount() == 0)
         return false;
-    RDKit::RWMol& mol = detail::Toolkit(*m_Molecule);
     // Embed a copy, so that a failure leaves the molecule as it was.
-    RDKit::RWMol trial(mol);
+    std::unique_ptr<RDKit::RWMol> trial(new RDKit::RWMol(detail::Toolkit(*m_Molecule)));
     RDKit::DGeomHelpers::EmbedParameters parameters(RDKit::DGeomHelpers::ETKDGv3);
     parameters.randomSeed = EmbeddingSeed;
     parameters.clearConfs = true;
     try {
-        if (RDKit::DGeomHelpers::EmbedMolecule(trial, parameters) < 0)
+        if (RDKit::DGeomHelpers::EmbedMolecule(*trial, parameters) < 0)
             return false;
     } catch (const std::exception&) {
         return false;
     }
-    mol = std::move(trial);
+    m_Molecule->Impl().mol = std::move(trial);
     m_Molecule->StructureChanged();
     return true;
 }

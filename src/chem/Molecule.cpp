@@ -22,7 +22,7 @@ void Molecule::BuildChildren()
     if (m_ChildrenBuilt)
         return;
     m_Children.clear();
-    const RDKit::RWMol& mol = m_Impl->mol;
+    const RDKit::RWMol& mol = *m_Impl->mol;
     for (unsigned i = 0; i < mol.getNumAtoms(); ++i)
         m_Children.emplace_back(new Atom3d(*this, i));
     for (unsigned i = 0; i < mol.getNumBonds(); ++i)
@@ -93,7 +93,7 @@ bool Molecule::HasProperty(const std::string& name) const
     if (Object::HasProperty(name) || name == "Name")
         return true;
     if (name == "3DMol") {
-        const RDKit::RWMol& mol = m_Impl->mol;
+        const RDKit::RWMol& mol = *m_Impl->mol;
         return mol.getNumConformers() > 0 && mol.getConformer().is3D();
     }
     return false;
@@ -102,23 +102,23 @@ bool Molecule::HasProperty(const std::string& name) const
 bool Molecule::HasObjectsOfClass(int type) const
 {
     if (type == Atom3d::classType)
-        return m_Impl->mol.getNumAtoms() > 0;
+        return m_Impl->mol->getNumAtoms() > 0;
     if (type == Bond::classType)
-        return m_Impl->mol.getNumBonds() > 0;
+        return m_Impl->mol->getNumBonds() > 0;
     return false;
 }
 
-double Molecule::GetMeasure() const { return static_cast<double>(m_Impl->mol.getNumAtoms()); }
+double Molecule::GetMeasure() const { return static_cast<double>(m_Impl->mol->getNumAtoms()); }
 
-int Molecule::GetAtomCount() const { return static_cast<int>(m_Impl->mol.getNumAtoms()); }
+int Molecule::GetAtomCount() const { return static_cast<int>(m_Impl->mol->getNumAtoms()); }
 
-int Molecule::GetBondCount() const { return static_cast<int>(m_Impl->mol.getNumBonds()); }
+int Molecule::GetBondCount() const { return static_cast<int>(m_Impl->mol->getNumBonds()); }
 
 void Molecule::CopyFrom(const Molecule& other)
 {
     if (&other == this)
         return;
-    m_Impl->mol = other.m_Impl->mol;
+    m_Impl->mol.reset(new RDKit::RWMol(*other.m_Impl->mol));
     m_Name = other.m_Name;
     m_UserProperties = other.m_UserProperties;
     StructureChanged();

@@ -155,8 +155,9 @@ TEST(SDDataProvider, HeldRecordsCacheAndReparsing)
 TEST(SDDataProvider, LineEndsAndMarkersInsideText)
 {
     // "$$$$" and ">" inside a title, a comment line and a value are text.
-    const std::string lf = SdRecord("cost > $$$$", {{"Note", "a $$$$ b"}, {"Q", "> 3"}}) +
-                           SdRecord("second", {{"Note", "n"}});
+    std::string first = SdRecord("cost > $$$$", {{"Note", "a $$$$ b"}, {"Q", "> 3"}});
+    first.replace(first.find("  test\n\n"), 8, "  test\nmade by tool > x $$$$\n");
+    const std::string lf = first + SdRecord("second", {{"Note", "n"}});
     std::string crlf, cr;
     for (char c : lf) {
         crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);

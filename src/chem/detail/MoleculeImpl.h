@@ -12,11 +12,13 @@
 namespace Chem {
 namespace detail {
 
+// The toolkit's molecule is held by pointer and replaced whole: the
+// toolkit's own move operations are not relied on.
 struct MoleculeImpl {
-    RDKit::RWMol mol;
+    std::unique_ptr<RDKit::RWMol> mol{new RDKit::RWMol};
 };
 
-inline RDKit::RWMol& Toolkit(const Molecule& molecule) { return molecule.Impl().mol; }
+inline RDKit::RWMol& Toolkit(const Molecule& molecule) { return *molecule.Impl().mol; }
 
 } // namespace detail
 } // namespace Chem
