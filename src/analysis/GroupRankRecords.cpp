@@ -1,0 +1,143 @@
+#include "analysis/GroupRankRecords.h"
+
+#include "chem/StringUtils.h"
+#include "host/StringConversion.h"
+#include "host/TableDataProviderUtilities.h"
+#include "validation/DataValidator.h"
+
+namespace VorlatImportExport {
+
+namespace {
+
+std::string WithoutLeadingBlanks(const std::string& text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    return first == std::string::npos ? std::string() : text.substr(first);
+}
+
+} // namespace
+
+boost::any GroupRankRecord::RankValue(const std::wstring& text)
+{
+    static const UnboundedIntegerDataValidator integers;
+    static const UnboundedFloatDataValidator reals;
+    const std::string narrow = Host::ToSString(text);
+    // The validators allow blanks before a number; the number is read
+    // without them. A text they accept that still reads as no number (".e5")
+    // stays text rather than becoming a made-up 0.
+    if (integers.GetValidationState(narrow.c_str()) == DataValidator::Acceptable) {
+        int value = 0;
+        if (Chem::StringUtils::StringToInteger(WithoutLeadingBlanks(narrow), value))
+            return value;
+    } else if (reals.GetValidationState(narrow.c_str()) == DataValidator::Acceptable) {
+        float value = 0;
+        if (Chem::StringUtils::StringToReal(WithoutLeadingBlanks(narrow), value))
+            return value;
+    }
+    return text;
+}
+
+GroupRankRecord::GroupRankRecord(const std::wstring& valueText, int row)
+    : m_MaxValue(RankValue(valueText)), m_MaxRow(row), m_MinValue(m_MaxValue), m_MinRow(row)
+{
+}
+
+GroupRankRecord::~GroupRankRecord() = default;
+
+void GroupRankRecord::Update(const std::wstring& valueText, int row) { Update(RankValue(valueText), row); }
+
+void GroupRankRecord::Update(const boost::any& value, int row)
+{
+    if (Host::TableDataProviderUtilities::Compare(m_MaxValue, value) < 0) {
+        m_MaxValue = value;
+        m_MaxRow = row;
+    }
+    if (Host::TableDataProviderUtilities::Compare(m_MinValue, value) > 0) {
+        m_MinValue = value;
+        m_MinRow = row;
+    }
+}
+
+boost::any GroupRankRecord::GetValue(TDM_Query_Limits limit) const
+{
+    return limit == TDM_Query_Mins ? m_MinValue : m_MaxValue;
+}
+
+GroupRankRecords::GroupRankRecords() = default;
+
+GroupRankRecords::GroupRankRecords(const GroupRankRecords& other) { *this = other; }
+
+GroupRankRecords& GroupRankRecords::operator=(const GroupRankRecords& other)
+{
+    if (this == &other)
+        return *this;
+    Clear();
+    for (const auto& [value, record] : other.m_Records)
+        m_Records.emplace(value, new GroupRankRecord(*record));
+    return *this;
+}
+
+GroupRankRecords::~GroupRankRecords() { Clear(); }
+
+void GroupRankRecords::Clear()
+{
+    for (auto& [value, record] : m_Records)
+        delete record;
+    m_Records.clear();
+}
+
+GroupRankRecord* GroupRankRecords::Find(const std::wstring& groupValue) const
+{
+    const auto found = m_Records.find(groupValue);
+    return found != m_Records.end() ? found->second : nullptr;
+}
+
+GroupRankRecord* GroupRankRecords::AddValue(const std::wstring& groupValue, const boost::any& value, int row)
+{
+    const auto found = m_Records.find(groupValue);
+    if (found != m_Records.end()) {
+        found->second->Update(value, row);
+        return found->second;
+    }
+    GroupRankRecord* record = new GroupRankRecord(std::wstring(), row);
+    record->m_MaxValue = record->m_MinValue = value;
+    m_Records.emplace(groupValue, record);
+    return record;
+}
+
+void GroupRankRecords::AddValue(const std::wstring& groupValue, const std::wstring& valueText, int row)
+{
+    AddValue(groupValue, GroupRankRecord::RankValue(valueText), row);
+}
+
+void GroupRankRecords::GetRows(const std::vector<std::wstring>& groupValues, std::vector<int>& rows,
+                               TDM_Query_Limits limit) const
+{
+    if (m_Records.empty())
+        return;
+    if (groupValues.empty()) {
+        for (const auto& [value, record] : m_Records)
+            rows.push_back(record->GetRow(limit));
+        return;
+    }
+    for (const std::wstring& value : groupValues)
+        if (const GroupRankRecord* record = Find(value))
+            rows.push_back(record->GetRow(limit));
+}
+
+void GroupRankRecords::GetValueLimits(boost::any& largest, boost::any& smallest, TDM_Query_Limits limit) const
+{
+    if (m_Records.empty())
+        return;
+    auto at = m_Records.begin();
+    largest = smallest = at->second->GetValue(limit);
+    for (++at; at != m_Records.end(); ++at) {
+        const boost::any value = at->second->GetValue(limit);
+        if (Host::TableDataProviderUtilities::Compare(largest, value) < 0)
+            largest = value;
+        if (Host::TableDataProviderUtilities::Compare(smallest, value) > 0)
+            smallest = value;
+    }
+}
+
+} // namespace VorlatImportExport
