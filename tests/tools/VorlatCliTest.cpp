@@ -99,6 +99,27 @@ TEST(VorlatCli, SdFilesShowStructuresAsSmiles)
     EXPECT_NE(result.out.find("index time: "), std::string::npos);
 }
 
+TEST(VorlatCli, QueriesAnswerTheFourKinds)
+{
+    Result result = RunTool("query " + Example + " --equal name=Caffeine,Aspirin --columns id,name --format csv");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "id,name\nVX-0001,Aspirin\n");
+    result = RunTool("query " + Example + " --group-by activity_class --max mol_weight --columns name --format csv");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "name\nAtorvastatin\nPenicillin G\nSildenafil\nDiazepam\n");
+    result = RunTool("query " + Example + " --group-by 6 --min logp --groups weak --columns name --width 0");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("26  Salbutamol"), std::string::npos) << result.out; // the file's row number
+    result = RunTool("query " + Example + " --group-by activity_class --groups weak,active --format json");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(nlohmann::json::parse(result.out).size(), 15u); // 6 weak, 9 active
+    result = RunTool("query " + Example + " --max mol_weight");
+    EXPECT_EQ(result.out, "mol_weight: largest 558.65, smallest 129.17\n");
+    result = RunTool("query " + Example + " --group-by activity_class --max name");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("is not numerical"), std::string::npos);
+}
+
 TEST(VorlatCli, BadInputGivesOneLineAndStatus1)
 {
     struct Case {

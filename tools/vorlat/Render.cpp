@@ -125,7 +125,7 @@ void RenderText(std::ostream& out, const TableSlice& slice, int width, const std
     std::vector<bool> seenValue(columnCount + 1, false);
     for (std::size_t i = 0; i < measured; ++i) {
         const int row = slice.rows[i];
-        widths[0] = std::max(widths[0], DisplayWidth(Displayable(table.GetRowTitle(row))));
+        widths[0] = std::max(widths[0], DisplayWidth(Displayable(slice.RowTitle(i))));
         for (std::size_t j = 0; j < columnCount; ++j) {
             const boost::any value = table.GetCellData(row, slice.columns[j]);
             const std::wstring text = Displayable(CellText(value));
@@ -174,8 +174,9 @@ void RenderText(std::ostream& out, const TableSlice& slice, int width, const std
         line += (j ? Gap : "") + std::string(static_cast<std::size_t>(widths[j]), '-');
     out << line << '\n';
 
-    for (int row : slice.rows) {
-        line = Pad(Displayable(table.GetRowTitle(row)), widths[0], true);
+    for (std::size_t i = 0; i < slice.rows.size(); ++i) {
+        const int row = slice.rows[i];
+        line = Pad(Displayable(slice.RowTitle(i)), widths[0], true);
         for (std::size_t j = 1; j < shown; ++j) {
             const std::wstring text = Displayable(CellText(table.GetCellData(row, slice.columns[j - 1])));
             line += Gap + Pad(text, widths[j], numeric[j]);

@@ -15,6 +15,13 @@ struct TableSlice {
     Host::ITableDataProvider& table;
     std::vector<int> rows;
     std::vector<int> columns;
+    // Titles of the rows shown, in order, when not the table's own.
+    std::vector<std::wstring> rowTitles = {};
+
+    std::wstring RowTitle(std::size_t i) const
+    {
+        return i < rowTitles.size() ? rowTitles[i] : table.GetRowTitle(rows[i]);
+    }
 };
 
 // Aligned columns that fit width terminal cells (0: no limit): row titles

@@ -1,19 +1,26 @@
 // vorlat: opens a table file (CSV, SD) the way the library shows it to the
 // application, and prints it.
 
+#include <algorithm>
 #include <clocale>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
 #include "Render.h"
 #include "Selection.h"
 #include "TableFile.h"
+#include "analysis/TDMQuery.h"
+#include "analysis/TableDataAnalyzer.h"
 #include "chem/Toolkit.h"
+#include "frame/TableDataUtil.h"
+#include "views/FilteredTableDataProvider.h"
 #include "host/Exception.h"
 #include "host/StringConversion.h"
+#include "host/TableDataProviderUtilities.h"
 
 namespace {
 
@@ -21,6 +28,19 @@ struct ShowOptions {
     std::string file;
     std::string type;
     std::string rows;
+    std::vector<std::string> columns;
+    std::string format = "text";
+    int width = -1;
+};
+
+struct QueryOptions {
+    std::string file;
+    std::string type;
+    std::string equal;
+    std::string groupBy;
+    std::vector<std::string> groups;
+    std::string max;
+    std::string min;
     std::vector<std::string> columns;
     std::string format = "text";
     int width = -1;
@@ -48,6 +68,153 @@ int Info(const std::string& path, const std::string& type)
     return 0;
 }
 
+// Prints a table slice in the chosen format.
+void Print(const vorlat::TableSlice& slice, const std::string& format, int width, const std::string& caption)
+{
+    if (format == "csv")
+        vorlat::RenderCsv(std::cout, slice);
+    else if (format == "json")
+        vorlat::RenderJson(std::cout, slice);
+    else
+        vorlat::RenderText(std::cout, slice, width >= 0 ? width : vorlat::TerminalWidth(120), caption);
+    std::cout.flush();
+    if (!std::cout)
+        throw vorlat::UserError("could not write the output");
+}
+
+std::vector<std::string> Split(const std::string& text)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', start);
+        parts.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (comma == std::string::npos)
+            return parts;
+        start = comma + 1;
+    }
+}
+
+std::vector<std::wstring> Wide(const std::vector<std::string>& texts)
+{
+    std::vector<std::wstring> wide;
+    for (const std::string& text : texts)
+        wide.push_back(Host::ToWString(text));
+    return wide;
+}
+
+int OneColumn(const std::string& name, Host::ITableDataProvider& table)
+{
+    return vorlat::ResolveColumns({name}, table).front();
+}
+
+int Query(const QueryOptions& options)
+{
+    const bool ranked = !options.max.empty() || !options.min.empty();
+    if (options.equal.empty() && options.groupBy.empty() && !ranked)
+        throw vorlat::UserError("query needs --equal, --group-by, --max or --min");
+    if (!options.equal.empty() && (!options.groupBy.empty() || ranked))
+        throw vorlat::UserError("--equal does not combine with --group-by, --max or --min");
+    if (!options.max.empty() && !options.min.empty())
+        throw vorlat::UserError("give --max or --min, not both");
+    if (!options.groups.empty() && options.groupBy.empty())
+        throw vorlat::UserError("--groups needs --group-by");
+
+    const vorlat::TableFile file(options.file, options.type);
+    const boost::shared_ptr<Host::ITableDataProvider> table = file.Table();
+    const boost::shared_ptr<VorlatImportExport::TableDataAnalyzer> analyzer(
+        new VorlatImportExport::TableDataAnalyzer(table));
+
+    // The view's columns by title (numbers given on the command line are
+    // turned into the titles of those columns).
+    std::vector<std::wstring> columnNames;
+    for (int column : options.columns.empty() ? std::vector<int>() : vorlat::ResolveColumns(options.columns, *table))
+        columnNames.push_back(table->GetColumnTitle(column));
+
+    const std::string rankName = !options.max.empty() ? options.max : options.min;
+    const VorlatImportExport::TDM_Query_Limits limit =
+        !options.max.empty() ? VorlatImportExport::TDM_Query_Maxs : VorlatImportExport::TDM_Query_Mins;
+
+    boost::shared_ptr<Host::ITableDataProvider> view;
+    std::string what;
+    if (!options.equal.empty()) {
+        const std::size_t equals = options.equal.find('=');
+        if (equals == std::string::npos)
+            throw vorlat::UserError("--equal takes COLUMN=TEXT[,TEXT...], not \"" + options.equal + "\"");
+        const int column = OneColumn(options.equal.substr(0, equals), *table);
+        VorlatImportExport::TDMGetEqualToQuery query(column, Wide(Split(options.equal.substr(equals + 1))),
+                                                     columnNames);
+        view = query.Query(table, analyzer);
+        what = "first row where " + options.equal;
+    } else if (options.groupBy.empty()) {
+        // No grouping: the column's largest and smallest value.
+        const int column = OneColumn(rankName, *table);
+        boost::any largest, smallest;
+        analyzer->GetRankValueLimits(-1, column, largest, smallest, limit);
+        const std::string title = Host::ToSString(table->GetColumnTitle(column));
+        const std::string high = Host::ToSString(vorlat::CellText(largest));
+        const std::string low = Host::ToSString(vorlat::CellText(smallest));
+        if (largest.empty())
+            throw vorlat::UserError("column \"" + title + "\" holds no numbers");
+        if (options.format == "json") {
+            const auto json = [](const boost::any& value, const std::string& text) {
+                return Host::TableDataProviderUtilities::IsNumeric(value) ? text : nlohmann::json(text).dump();
+            };
+            std::cout << "{\"column\": " << nlohmann::json(title).dump() << ", \"largest\": " << json(largest, high)
+                      << ", \"smallest\": " << json(smallest, low) << "}\n";
+        }
+        else if (options.format == "csv")
+            std::cout << "column,largest,smallest\n" << title << ',' << high << ',' << low << '\n';
+        else
+            std::cout << title << ": largest " << high << ", smallest " << low << '\n';
+        return 0;
+    } else {
+        const int groupColumn = OneColumn(options.groupBy, *table);
+        const std::vector<std::wstring> groups = Wide(options.groups);
+        if (ranked) {
+            const int rankColumn = OneColumn(rankName, *table);
+            std::vector<int> numerical;
+            VorlatImportExport::TableDataUtil::FindNumericalColumns(table, numerical);
+            if (std::find(numerical.begin(), numerical.end(), rankColumn) == numerical.end())
+                throw vorlat::UserError("column \"" + Host::ToSString(table->GetColumnTitle(rankColumn)) +
+                                        "\" is not numerical (its first cell is text)");
+            if (limit == VorlatImportExport::TDM_Query_Maxs)
+                view = VorlatImportExport::TDMGetMaxsQuery(groupColumn, rankColumn, groups, columnNames)
+                           .Query(table, analyzer);
+            else
+                view = VorlatImportExport::TDMGetMinsQuery(groupColumn, rankColumn, groups, columnNames)
+                           .Query(table, analyzer);
+            what = std::string(limit == VorlatImportExport::TDM_Query_Maxs ? "largest " : "smallest ") + rankName +
+                   " per " + options.groupBy;
+        } else if (!groups.empty()) {
+            view = VorlatImportExport::TDMGetGroupByQuery(groupColumn, groups, columnNames).Query(table, analyzer);
+            what = "rows of the named groups of " + options.groupBy;
+        } else {
+            // Every group, in the order of their texts.
+            std::vector<int> rows;
+            analyzer->GetGroups(groupColumn, {}, rows);
+            std::vector<int> columns;
+            for (const std::wstring& name : columnNames)
+                columns.push_back(VorlatImportExport::TableDataUtil::FindColumnFromTable(table, name));
+            if (columnNames.empty())
+                for (int column = 0; column < table->GetColumnCount(); ++column)
+                    columns.push_back(column);
+            view.reset(new VorlatImportExport::FilteredTableDataProvider(table, rows, columns));
+            what = "rows by " + options.groupBy;
+        }
+    }
+
+    auto& filtered = dynamic_cast<VorlatImportExport::FilteredTableDataProvider&>(*view);
+    vorlat::TableSlice slice{*view, vorlat::AllRows(view->GetRowCount()), vorlat::AllRows(view->GetColumnCount())};
+    // Rows are titled as in the file.
+    for (int row : slice.rows)
+        slice.rowTitles.push_back(table->GetRowTitle(filtered.ConvertFilteredToFullRow(row)));
+    const int count = view->GetRowCount();
+    Print(slice, options.format, options.width,
+          options.file + ": " + what + ": " + std::to_string(count) + (count == 1 ? " row" : " rows"));
+    return 0;
+}
+
 int Show(const ShowOptions& options)
 {
     const std::string path = options.file.empty() ? vorlat::BundledExamplePath() : options.file;
@@ -60,21 +227,11 @@ int Show(const ShowOptions& options)
                                                   : vorlat::ParseRowSlice(options.rows, rowCount),
                              vorlat::ResolveColumns(options.columns, table)};
 
-    if (options.format == "csv") {
-        vorlat::RenderCsv(std::cout, slice);
-    } else if (options.format == "json") {
-        vorlat::RenderJson(std::cout, slice);
-    } else {
-        std::string caption = path + ": " + std::to_string(rowCount) + (rowCount == 1 ? " row, " : " rows, ") +
-                              std::to_string(table.GetColumnCount()) + " columns";
-        if (slice.rows.size() != static_cast<std::size_t>(rowCount))
-            caption += " (" + std::to_string(slice.rows.size()) + " shown)";
-        const int width = options.width >= 0 ? options.width : vorlat::TerminalWidth(120);
-        vorlat::RenderText(std::cout, slice, width, caption);
-    }
-    std::cout.flush();
-    if (!std::cout)
-        throw vorlat::UserError("could not write the output");
+    std::string caption = path + ": " + std::to_string(rowCount) + (rowCount == 1 ? " row, " : " rows, ") +
+                          std::to_string(table.GetColumnCount()) + " columns";
+    if (slice.rows.size() != static_cast<std::size_t>(rowCount))
+        caption += " (" + std::to_string(slice.rows.size()) + " shown)";
+    Print(slice, options.format, options.width, caption);
     return 0;
 }
 
@@ -113,6 +270,26 @@ int main(int argc, char** argv)
     infoCommand->add_option("FILE", infoFile, "The file to open")->required();
     infoCommand->add_option("--type", infoType, "The file's type, whatever its name")->check(FileTypes);
 
+    QueryOptions query;
+    CLI::App* queryCommand = app.add_subcommand(
+        "query", "Rows that answer a question: equal to texts, groups, largest or smallest per group");
+    queryCommand->add_option("FILE", query.file, "The file to open")->required();
+    queryCommand->add_option("--type", query.type, "The file's type, whatever its name")->check(FileTypes);
+    queryCommand->add_option("--equal", query.equal,
+                             "COLUMN=TEXT[,TEXT...]: the first row whose cell reads as one of the texts");
+    queryCommand->add_option("--group-by", query.groupBy, "Group the rows by this column's text");
+    queryCommand->add_option("--groups", query.groups, "Only these groups (with --group-by): A,B,...")
+        ->delimiter(',');
+    queryCommand->add_option("--max", query.max,
+                             "With --group-by: each group's row of the largest value in this column; without: "
+                             "the column's largest and smallest value");
+    queryCommand->add_option("--min", query.min, "As --max, for the smallest value");
+    queryCommand->add_option("--columns", query.columns, "Columns to show, by title or 0-based number")
+        ->delimiter(',');
+    queryCommand->add_option("--format", query.format, "text (aligned columns), csv or json")
+        ->check(CLI::IsMember({"text", "csv", "json"}));
+    queryCommand->add_option("--width", query.width, "Width of the text table (default: the terminal's; 0: no limit)");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -125,6 +302,8 @@ int main(int argc, char** argv)
             return Show(show);
         if (*infoCommand)
             return Info(infoFile, infoType);
+        if (*queryCommand)
+            return Query(query);
     } catch (const vorlat::UserError& error) {
         std::cerr << "vorlat: " << error.what() << '\n';
         return 1;
