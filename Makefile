@@ -32,6 +32,7 @@ bench: build
 	mkdir -p $(BENCH_DIR)
 	VORLAT_BENCH_DIR=$(BENCH_DIR) ./$(BUILD_DIR)/bench/csv_bench
 	VORLAT_BENCH_DIR=$(BENCH_DIR) ./$(BUILD_DIR)/bench/sd_bench
+	VORLAT_BENCH_DIR=$(BENCH_DIR) ./$(BUILD_DIR)/bench/analysis_bench
 
 # The test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:

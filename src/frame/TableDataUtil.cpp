@@ -30,16 +30,18 @@ boost::any TableDataUtil::SStringToBoostAny(const std::string& text)
 
 std::wstring TableDataUtil::BoostAny2WString(const boost::any& value)
 {
+    // The pattern "%1" gives the inserted value's own text: it is written
+    // directly, without building a formatter per cell.
     const std::type_info& type = value.type();
     if (type == typeid(int))
-        return Host::CfxFormat(L"%1") << boost::any_cast<int>(value);
+        return Host::CfxFormat::FormatNumber(boost::any_cast<int>(value));
     if (type == typeid(float))
-        return Host::CfxFormat(L"%1") << boost::any_cast<float>(value);
+        return Host::CfxFormat::FormatNumber(boost::any_cast<float>(value));
     if (type == typeid(double))
-        return Host::CfxFormat(L"%1") << boost::any_cast<double>(value);
+        return Host::CfxFormat::FormatNumber(boost::any_cast<double>(value));
     if (type == typeid(std::wstring))
-        return Host::CfxFormat(L"%1") << *boost::any_cast<std::wstring>(&value);
-    return Host::CfxFormat(L"");
+        return *boost::any_cast<std::wstring>(&value);
+    return std::wstring();
 }
 
 int TableDataUtil::FindColumnFromTable(boost::shared_ptr<Host::ITableDataProvider> table, const std::wstring& title)

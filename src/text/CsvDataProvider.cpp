@@ -125,7 +125,13 @@ int CsvDataProvider::GetColumnCount() const { return static_cast<int>(m_ColumnTi
 void CsvDataProvider::SeekToRecord(int row)
 {
     m_Stream.clear();
-    m_Stream.seekg(static_cast<std::streamoff>(m_RecordOffsets[static_cast<std::size_t>(row)]), std::ios::beg);
+    const std::streamoff offset = static_cast<std::streamoff>(m_RecordOffsets[static_cast<std::size_t>(row)]);
+    // Reading rows in order finds the stream already there: a seek would
+    // throw away the stream's buffer and read it again.
+    if (static_cast<std::streamoff>(m_Stream.tellg()) == offset)
+        return;
+    m_Stream.clear();
+    m_Stream.seekg(offset, std::ios::beg);
 }
 
 const std::vector<std::string>& CsvDataProvider::SplitRecord(int row)
