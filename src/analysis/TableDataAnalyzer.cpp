@@ -176,15 +176,8 @@ void TableDataAnalyzer::GetRankedGroups(int groupColumn, int rankColumn, const s
         GetAllRows(rows);
         return;
     }
-    const int columnCount = m_TableDataProvider->GetColumnCount();
-    if (groupColumn >= columnCount || rankColumn < 0 || rankColumn >= columnCount)
-        return;
-    const std::wstring key = GetKeyForRanksMap(groupColumn, rankColumn);
-    if (m_RanksMap.find(key) == m_RanksMap.end())
-        AnalyzeTable(groupColumn);
-    const auto found = m_RanksMap.find(key);
-    if (found != m_RanksMap.end())
-        found->second->GetRows(groupValues, rows, limit);
+    if (GroupRankRecords* records = RanksFor(groupColumn, rankColumn))
+        records->GetRows(groupValues, rows, limit);
 }
 
 void TableDataAnalyzer::GetRankValueLimits(int groupColumn, int rankColumn, boost::any& largest,
@@ -196,15 +189,21 @@ void TableDataAnalyzer::GetRankValueLimits(int groupColumn, int rankColumn, boos
         GetNoGroupingLimits(rankColumn, largest, smallest);
         return;
     }
+    if (GroupRankRecords* records = RanksFor(groupColumn, rankColumn))
+        records->GetValueLimits(largest, smallest, limit);
+}
+
+GroupRankRecords* TableDataAnalyzer::RanksFor(int groupColumn, int rankColumn)
+{
     const int columnCount = m_TableDataProvider->GetColumnCount();
     if (groupColumn >= columnCount || rankColumn < 0 || rankColumn >= columnCount)
-        return;
+        return nullptr;
     const std::wstring key = GetKeyForRanksMap(groupColumn, rankColumn);
     if (m_RanksMap.find(key) == m_RanksMap.end())
         AnalyzeTable(groupColumn);
+    // Still missing: the rank column is not numerical.
     const auto found = m_RanksMap.find(key);
-    if (found != m_RanksMap.end())
-        found->second->GetValueLimits(largest, smallest, limit);
+    return found != m_RanksMap.end() ? found->second : nullptr;
 }
 
 void TableDataAnalyzer::GetNoGroupingLimits(int column, boost::any& largest, boost::any& smallest)

@@ -59,6 +59,9 @@ private:
     void GetNoGroupingLimitsFromTable(int column, boost::any& largest, boost::any& smallest);
     void GetNoGroupingLimitsFromRankValues(int column, boost::any& largest, boost::any& smallest);
     void GetAllRows(std::vector<int>& rows);
+    // The records of a grouping and a numerical rank column, analysing the
+    // table when they are missing; null when there are none.
+    GroupRankRecords* RanksFor(int groupColumn, int rankColumn);
     void Clear();
 
     boost::shared_ptr<Host::ITableDataProvider> m_TableDataProvider;

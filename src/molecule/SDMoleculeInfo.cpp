@@ -6,7 +6,7 @@
 #include "chem/ChemDoc.h"
 #include "chem/Molecule.h"
 #include "chem/MolUtilities.h"
-#include "chem/StringUtils.h"
+#include "frame/TableDataUtil.h"
 #include "host/StringConversion.h"
 #include "validation/DataValidator.h"
 
@@ -104,20 +104,14 @@ boost::any SDMoleculeInfo::GetPropertyValue(int index)
     LoadProperties();
     if (!propertiesLoaded || index < 0 || static_cast<std::size_t>(index) >= propertyValues.size())
         return boost::any();
+    // The stored text keeps the trimmed form; it is typed as a field is.
     std::string& text = propertyValues[static_cast<std::size_t>(index)];
     const std::size_t first = text.find_first_not_of(' ');
     if (first == std::string::npos)
         text.clear();
     else
         text = text.substr(first, text.find_last_not_of(' ') - first + 1);
-
-    int integer = 0;
-    if (Chem::StringUtils::StringToInteger(text, integer))
-        return integer;
-    float real = 0;
-    if (Chem::StringUtils::StringToReal(text, real))
-        return real;
-    return Host::ToWString(text);
+    return TableDataUtil::SStringToBoostAny(text);
 }
 
 Chem::ChemDoc* SDMoleculeInfo::GetChemDoc() { return document; }
