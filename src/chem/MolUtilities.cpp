@@ -1,5 +1,8 @@
 #include "chem/MolUtilities.h"
 
+#include <memory>
+
+#include <GraphMol/MolOps.h>
 #include <GraphMol/SmilesParse/SmilesWrite.h>
 
 #include "chem/ChemDoc.h"
@@ -93,8 +96,16 @@ std::string MoleculeToSmiles(const Molecule* molecule)
 {
     if (!molecule || molecule->GetAtomCount() == 0)
         return std::string();
+    const RDKit::RWMol& mol = detail::Toolkit(*molecule);
+    // Hydrogens written in the file are shown as a SMILES shows them:
+    // implied, unless they carry something (isotopes, charges, stereo).
     try {
-        return RDKit::MolToSmiles(detail::Toolkit(*molecule));
+        std::unique_ptr<RDKit::ROMol> withoutHydrogens(RDKit::MolOps::removeHs(mol, false, false, false));
+        return RDKit::MolToSmiles(*withoutHydrogens);
+    } catch (const std::exception&) {
+    }
+    try {
+        return RDKit::MolToSmiles(mol);
     } catch (const std::exception&) {
         return std::string();
     }

@@ -127,8 +127,6 @@ std::int64_t IndexingParser::FindFirstString(const std::vector<std::string>& tar
             starts[static_cast<unsigned char>(target[0])] = true;
         longest = std::max(longest, target.size());
     }
-    if (m_SkipLeadingBlanks)
-        starts[static_cast<unsigned char>(' ')] = starts[static_cast<unsigned char>('\t')] = true;
     // One byte more than the longest target shows whether a line ends there.
     const std::size_t lookahead = longest + 1;
     bool wholeLine[8] = {};
@@ -145,8 +143,14 @@ std::int64_t IndexingParser::FindFirstString(const std::vector<std::string>& tar
         const char* p = Here();
         const char* const end = m_Data + (m_End - m_Start);
         const bool windowReachesEnd = m_DataEnd >= 0 && m_End == m_DataEnd;
-        while (!starts[static_cast<unsigned char>(*p)]) {
-            const char* eol = FindLineEnd(p, end);
+        for (;;) {
+            const char* first = p;
+            if (m_SkipLeadingBlanks)
+                while (first != end && IsBlank(*first))
+                    ++first;
+            if (first == end || starts[static_cast<unsigned char>(*first)])
+                break;
+            const char* eol = FindLineEnd(first, end);
             if (!eol || end - eol < 2)
                 break; // the line end is not safely inside the window
             const char* next = eol + 1;
@@ -161,12 +165,15 @@ std::int64_t IndexingParser::FindFirstString(const std::vector<std::string>& tar
         if (held == 0)
             return -1;
 
-        if (starts[static_cast<unsigned char>(*Here())]) {
+        const bool blankStart = m_SkipLeadingBlanks && IsBlank(*Here());
+        if (blankStart || starts[static_cast<unsigned char>(*Here())]) {
             if (m_SkipLeadingBlanks) {
                 while (held > 0 && IsBlank(*Here())) {
                     ++m_Position;
                     held = Available(lookahead);
                 }
+                if (held == 0)
+                    return -1;
             }
             for (std::size_t i = 0; i < targets.size() && held > 0; ++i) {
                 if (MatchesHere(targets[i], i < 8 ? wholeLine[i] : IsWholeLineTarget(targets[i]), held)) {
@@ -206,7 +213,24 @@ bool IndexingParser::MatchesHere(const std::string& target, bool wholeLine, std:
         const char* at = Here();
         if (std::memcmp(at, target.data(), target.size()) != 0)
             return false;
-        return !wholeLine || held == target.size() || at[target.size()] == '\n' || at[target.size()] == '\r';
+        if (!wholeLine || held == target.size() || at[target.size()] == '\n' || at[target.size()] == '\r')
+            return true;
+        if (!m_TrailingBlanks || !IsBlank(at[target.size()]))
+            return false;
+        // Blanks may follow the target up to the line end.
+        bool matches = true;
+        for (std::int64_t k = m_Position + static_cast<std::int64_t>(target.size());; ++k) {
+            const int c = ByteAt(k);
+            if (c < 0 || c == '\n' || c == '\r')
+                break;
+            if (c != ' ' && c != '\t') {
+                matches = false;
+                break;
+            }
+        }
+        if (m_Position < m_Start || m_Position >= m_End)
+            Fill(m_Position);
+        return matches;
     }
     if (held < target.size() && m_DataEnd >= 0)
         return false;
@@ -215,9 +239,11 @@ bool IndexingParser::MatchesHere(const std::string& target, bool wholeLine, std:
     bool matches = true;
     for (std::size_t k = 0; k < target.size() && matches; ++k)
         matches = ByteAt(m_Position + static_cast<std::int64_t>(k)) == static_cast<unsigned char>(target[k]);
-    if (matches && wholeLine) {
-        const int next = ByteAt(m_Position + static_cast<std::int64_t>(target.size()));
-        matches = next < 0 || next == '\n' || next == '\r';
+    for (std::int64_t k = m_Position + static_cast<std::int64_t>(target.size()); matches && wholeLine; ++k) {
+        const int next = ByteAt(k);
+        if (next < 0 || next == '\n' || next == '\r')
+            break;
+        matches = m_TrailingBlanks && (next == ' ' || next == '\t');
     }
     Fill(m_Position);
     return matches;

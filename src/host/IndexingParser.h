@@ -49,8 +49,13 @@ public:
     void Advance(std::size_t count) { m_Position += static_cast<std::int64_t>(count); }
 
     // Targets that match only a whole line (the line is the target and
-    // nothing else), rather than the start of one.
-    void SetWholeLineTargets(const std::vector<std::string>& targets) { m_WholeLineTargets = targets; }
+    // nothing else, or, with trailingBlanks, the target and spaces or tabs),
+    // rather than the start of one.
+    void SetWholeLineTargets(const std::vector<std::string>& targets, bool trailingBlanks = false)
+    {
+        m_WholeLineTargets = targets;
+        m_TrailingBlanks = trailingBlanks;
+    }
     // Lets a marker stand after spaces and tabs at the start of its line.
     void SetSkipLeadingBlanks(bool skip) { m_SkipLeadingBlanks = skip; }
 
@@ -84,6 +89,7 @@ private:
     std::int64_t m_End = 0;
     std::vector<std::string> m_WholeLineTargets;
     bool m_SkipLeadingBlanks = false;
+    bool m_TrailingBlanks = false;
     // Where the next CR is known to be (or none up to m_CrScannedTo), so that
     // files without CR cost one search per buffer for it.
     std::int64_t m_NextCr = -1;

@@ -120,6 +120,31 @@ TEST(VorlatCli, QueriesAnswerTheFourKinds)
     EXPECT_NE(result.err.find("is not numerical"), std::string::npos);
 }
 
+TEST(VorlatCli, Mol2QuenbarAndGroups)
+{
+    // A Mol2 file written by Open Babel from the SD example (no hydrogens).
+    Result result = RunTool(std::string("show '") + VORLAT_TEST_DATA_DIR +
+                            "/compounds-openbabel.mol2' --columns Structure,Name --rows 1:2 --format csv");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Structure,Name\nCC(=O)Oc1ccccc1C(=O)O,Aspirin\nCn1c(=O)c2c(ncn2C)n(C)c1=O,Caffeine\n");
+    result = RunTool(std::string("show '") + VORLAT_EXAMPLES_DATA_DIR +
+                     "/compounds.mol2' --columns Name,MolWeight,Activity --rows 12: --format csv");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Name,MolWeight,Activity\nAtorvastatin,558.65,active\n");
+    result = RunTool(std::string("show '") + VORLAT_EXAMPLES_DATA_DIR +
+                     "/compounds-quenbar.txt' --type quenbar --rows 2:2 --format csv");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "id,name,mol_weight,logp,activity_class\nVX-0002,Caffeine,194.19,-1.03,inactive\n");
+
+    result = RunTool("group " + Example + " --by activity_class --rank mol_weight --last --columns name --format csv");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "name\nAtorvastatin\nPenicillin G\nSildenafil\nDiazepam\n");
+    result = RunTool("group " + Example + " --by activity_class --members 3 --columns name --format csv");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "name\nIbuprofen\nNaproxen\nDiazepam\nNicotine\nLidocaine\nSalbutamol\n");
+    EXPECT_EQ(RunTool("group " + Example + " --by activity_class --members 99").status, 1);
+}
+
 TEST(VorlatCli, BadInputGivesOneLineAndStatus1)
 {
     struct Case {
@@ -131,6 +156,7 @@ TEST(VorlatCli, BadInputGivesOneLineAndStatus1)
         {"show /tmp --type csv", "it is a directory"},
         {"show /etc/hostname", "cannot tell the type"},
         {"info /dev/null --type sd", "cannot read /dev/null: Unable to process file. Please check the file and try again."},
+        {"info /dev/null --type mol2", "cannot read /dev/null: Invalid Sybyl MOL2 format."},
         {"show " + Example + " --columns nope", "no column \"nope\"; the columns are: Index, "},
         {"show " + Example + " --rows x:y", "--rows takes A:B"},
     };

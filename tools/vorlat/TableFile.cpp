@@ -18,14 +18,16 @@
 #include "host/Exception.h"
 #include "host/FileInputStream.h"
 #include "host/StringConversion.h"
+#include "molecule/Mol2DataProvider.h"
 #include "molecule/SDDataProvider.h"
+#include "text/QuenbarDataProvider.h"
 #include "text/CsvDataProvider.h"
 
 namespace vorlat {
 
 namespace {
 
-const char* const KnownTypes = "csv, sd";
+const char* const KnownTypes = "csv, quenbar, sd, mol2";
 
 std::string Lower(std::string text)
 {
@@ -41,6 +43,10 @@ FileType TypeOf(const std::string& path, const std::string& type)
             return FileType::Csv;
         if (type == "sd" || type == "sdf")
             return FileType::Sd;
+        if (type == "mol2")
+            return FileType::Mol2;
+        if (type == "quenbar")
+            return FileType::Quenbar;
         throw UserError("unknown file type \"" + type + "\"; known types: " + KnownTypes);
     }
     const std::string extension = Lower(std::filesystem::path(path).extension().string());
@@ -48,8 +54,10 @@ FileType TypeOf(const std::string& path, const std::string& type)
         return FileType::Csv;
     if (extension == ".sdf" || extension == ".sd")
         return FileType::Sd;
+    if (extension == ".mol2")
+        return FileType::Mol2;
     throw UserError("cannot tell the type of " + path + " from its name; give it with --type (known types: " +
-                    KnownTypes + ")");
+                    KnownTypes + "; a Quenbar text table needs --type quenbar)");
 }
 
 std::string OneLine(std::string text)
@@ -89,12 +97,19 @@ TableFile::TableFile(const std::string& path, const std::string& type) : m_Path(
                 std::cerr << "\r\033[K" << std::flush;
             break;
         }
-        case FileType::Sd: {
+        case FileType::Quenbar:
+            m_Table.reset(new VorlatImportExport::QuenbarDataProvider(*m_Stream));
+            break;
+        case FileType::Sd:
+        case FileType::Mol2: {
             boost::shared_ptr<Host::FileInputStream> input(new Host::FileInputStream(path));
             if (!input->IsOpen())
                 throw UserError("cannot open " + path + ": " + std::strerror(errno));
             TerminalProgress progress(label);
-            m_Table.reset(new VorlatImportExport::SDDataProvider(*m_Stream, input, progress));
+            if (fileType == FileType::Sd)
+                m_Table.reset(new VorlatImportExport::SDDataProvider(*m_Stream, input, progress));
+            else
+                m_Table.reset(new VorlatImportExport::Mol2DataProvider(*m_Stream, input, progress));
             break;
         }
         }

@@ -18,12 +18,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class FileType { Csv, Sd };
+enum class FileType { Csv, Quenbar, Sd, Mol2 };
 
 // An open file and the table over it. The streams live as long as the table.
 class TableFile {
 public:
-    // Opens path as the given type ("csv", "sd"), or by its extension when
+    // Opens path as the given type ("csv", "quenbar", "sd", "mol2"), or by
+    // its extension (.csv, .sdf, .sd, .mol2) when
     // type is empty; large files show a progress bar while they are indexed
     // and Ctrl-C cancels. Throws UserError when the file cannot be opened,
     // read or indexed.

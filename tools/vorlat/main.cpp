@@ -13,6 +13,7 @@
 #include "Render.h"
 #include "Selection.h"
 #include "TableFile.h"
+#include "analysis/GroupBy.h"
 #include "analysis/TDMQuery.h"
 #include "analysis/TableDataAnalyzer.h"
 #include "chem/Toolkit.h"
@@ -28,6 +29,18 @@ struct ShowOptions {
     std::string file;
     std::string type;
     std::string rows;
+    std::vector<std::string> columns;
+    std::string format = "text";
+    int width = -1;
+};
+
+struct GroupOptions {
+    std::string file;
+    std::string type;
+    std::vector<std::string> by;
+    std::string rank;
+    bool last = false;
+    int members = 0;
     std::vector<std::string> columns;
     std::string format = "text";
     int width = -1;
@@ -215,6 +228,33 @@ int Query(const QueryOptions& options)
     return 0;
 }
 
+int Group(const GroupOptions& options)
+{
+    const vorlat::TableFile file(options.file, options.type);
+    const boost::shared_ptr<Host::ITableDataProvider> table = file.Table();
+    const std::vector<int> by = vorlat::ResolveColumns(options.by, *table);
+    const int rank = options.rank.empty() ? -1 : OneColumn(options.rank, *table);
+
+    VorlatGroupBy::GroupBy grouping;
+    grouping.Group(table, by, rank);
+    std::vector<int> rows;
+    std::string what;
+    if (options.members != 0) {
+        const int row = options.members - 1;
+        if (row < 0 || row >= table->GetRowCount())
+            throw vorlat::UserError("--members takes a row number from 1 to " + std::to_string(table->GetRowCount()));
+        grouping.GetGroup(table, row, rows);
+        what = "the group of row " + std::to_string(options.members);
+    } else {
+        grouping.GetGroupRepresentatives(table, rows, options.last);
+        what = std::string(options.last ? "last" : "first") + " row of each group";
+    }
+    vorlat::TableSlice slice{*table, rows, vorlat::ResolveColumns(options.columns, *table)};
+    Print(slice, options.format, options.width,
+          options.file + ": " + what + ": " + std::to_string(rows.size()) + (rows.size() == 1 ? " row" : " rows"));
+    return 0;
+}
+
 int Show(const ShowOptions& options)
 {
     const std::string path = options.file.empty() ? vorlat::BundledExamplePath() : options.file;
@@ -244,15 +284,15 @@ int main(int argc, char** argv)
     std::setlocale(LC_CTYPE, "C.UTF-8");
     std::ios::sync_with_stdio(false);
 
-    CLI::App app{"Opens CSV and SD files as tables, as the VorlatImportExport library shows them."};
+    CLI::App app{"Opens CSV, SD, Mol2 and Quenbar files as tables, as the VorlatImportExport library shows them."};
     app.set_version_flag("--version", VersionText());
     app.require_subcommand(1);
 
-    const auto FileTypes = CLI::IsMember({"csv", "sd", "sdf"});
+    const auto FileTypes = CLI::IsMember({"csv", "quenbar", "sd", "sdf", "mol2"});
     ShowOptions show;
     CLI::App* showCommand = app.add_subcommand("show", "Print a file as a table (the bundled example without FILE)");
     showCommand->add_option("FILE", show.file,
-                            "The file to open; its type comes from its extension (.csv, .sdf, .sd)");
+                            "The file to open; its type comes from its extension (.csv, .sdf, .sd, .mol2)");
     showCommand->add_option("--type", show.type, "The file's type, whatever its name")->check(FileTypes);
     showCommand->add_option("--rows", show.rows,
                             "Rows to show, numbered as shown, both ends included: 5:10, 100:, :20, -10: "
@@ -290,6 +330,25 @@ int main(int argc, char** argv)
         ->check(CLI::IsMember({"text", "csv", "json"}));
     queryCommand->add_option("--width", query.width, "Width of the text table (default: the terminal's; 0: no limit)");
 
+    GroupOptions group;
+    CLI::App* groupCommand =
+        app.add_subcommand("group", "One row per group of rows whose cells in the given columns read the same");
+    groupCommand->add_option("FILE", group.file, "The file to open")->required();
+    groupCommand->add_option("--type", group.type, "The file's type, whatever its name")->check(FileTypes);
+    groupCommand->add_option("--by", group.by, "Grouping columns, by title or 0-based number: A,B")
+        ->delimiter(',')
+        ->required();
+    groupCommand->add_option("--rank", group.rank, "Order each group by this column's values");
+    CLI::Option* first = groupCommand->add_flag("--first", "Show each group's first row (the default)");
+    groupCommand->add_flag("--last", group.last, "Show each group's last row (its largest rank value)")
+        ->excludes(first);
+    groupCommand->add_option("--members", group.members, "Show the rows of this row's group (row number as shown)");
+    groupCommand->add_option("--columns", group.columns, "Columns to show, by title or 0-based number")
+        ->delimiter(',');
+    groupCommand->add_option("--format", group.format, "text (aligned columns), csv or json")
+        ->check(CLI::IsMember({"text", "csv", "json"}));
+    groupCommand->add_option("--width", group.width, "Width of the text table (default: the terminal's; 0: no limit)");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -304,6 +363,8 @@ int main(int argc, char** argv)
             return Info(infoFile, infoType);
         if (*queryCommand)
             return Query(query);
+        if (*groupCommand)
+            return Group(group);
     } catch (const vorlat::UserError& error) {
         std::cerr << "vorlat: " << error.what() << '\n';
         return 1;

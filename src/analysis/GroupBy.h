@@ -1,0 +1,44 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include <boost/shared_ptr.hpp>
+
+#include "host/Export.h"
+#include "host/ITableDataProvider.h"
+
+namespace VorlatGroupBy {
+
+// Groups the rows of a table by the joined texts of several columns, orders
+// each group by a rank column, and tells which rows share a row's group and
+// which row represents each group. A column list beginning with -1 means no
+// grouping: every request answers with every row. Results are appended.
+class VORLAT_EXPORT GroupBy {
+public:
+    GroupBy();
+    ~GroupBy();
+
+    // Regroups the table by columns and orders each group by rankColumn
+    // (-1: row order), stably.
+    void Group(boost::shared_ptr<Host::ITableDataProvider> table, const std::vector<int>& columns, int rankColumn);
+    // The rows of the group of row, as the table's cells read now.
+    void GetGroup(boost::shared_ptr<Host::ITableDataProvider> table, int row, std::vector<int>& rows) const;
+    // One row per group, in key order: its last (largest rank) or first.
+    void GetGroupRepresentatives(boost::shared_ptr<Host::ITableDataProvider> table, std::vector<int>& rows,
+                                 bool last) const;
+
+private:
+    bool WantsAllRows() const;
+    std::wstring GetGroupValue(boost::shared_ptr<Host::ITableDataProvider> table, int row) const;
+    void AddGroupValue(const std::wstring& key, int row);
+    void GetGroup(const std::wstring& key, std::vector<int>& rows) const;
+    void GetAllRows(boost::shared_ptr<Host::ITableDataProvider> table, std::vector<int>& rows) const;
+    void Rank(boost::shared_ptr<Host::ITableDataProvider> table, int rankColumn);
+
+    std::vector<int> m_Columns;
+    std::map<std::wstring, std::vector<int>> m_Groups;
+};
+
+} // namespace VorlatGroupBy

@@ -1,0 +1,195 @@
+#include "molecule/Mol2DataProvider.h"
+
+#include "chem/ChemDoc.h"
+#include "chem/CTextArchiveParser.h"
+#include "chem/ImportTripos.h"
+#include "chem/MolUtilities.h"
+#include "host/Exception.h"
+#include "host/IndexingParser.h"
+#include "host/SimpleStreamBuffer.h"
+#include "molecule/SDMoleculeInfo.h"
+
+namespace VorlatImportExport {
+
+namespace {
+
+const char* const MoleculeMarker = "@<TRIPOS>MOLECULE";
+const char* const PropertyMarker = "@<ZENTROVA>MOL_PROPERTY";
+const std::size_t ScanBufferSize = 8191;
+// A property value keeps this many lines; "\n..." marks the rest.
+const int HeldValueLines = 11;
+
+[[noreturn]] void Refuse(int line)
+{
+    throw Host::OrvixException("Mol2DataProvider", line, L"Invalid Sybyl MOL2 format.");
+}
+
+} // namespace
+
+Mol2DataProvider::Mol2DataProvider(std::istream& fileStream, boost::shared_ptr<Host::InputStream> inputStream,
+                                   Host::IProgressMonitor& monitor)
+    : SDDataProvider(fileStream, std::move(inputStream), monitor, false)
+{
+    if (!GetImporter() || !SDDataProvider::Initialize(monitor))
+        throw Host::OrvixException("Mol2DataProvider", __LINE__, L"Unknown error reading SYBYL Mol2 file.");
+}
+
+Mol2DataProvider::~Mol2DataProvider()
+{
+    delete m_triposImporter;
+    m_triposImporter = nullptr;
+}
+
+bool Mol2DataProvider::Initialize(Host::IProgressMonitor& monitor)
+{
+    if (!GetImporter())
+        return false;
+    return SDDataProvider::Initialize(monitor);
+}
+
+bool Mol2DataProvider::GetImporter()
+{
+    delete m_triposImporter;
+    m_triposImporter = new Chem::ImportTripos;
+    return m_triposImporter != nullptr;
+}
+
+bool Mol2DataProvider::ReadPropertyBlock(Host::IndexingParser& parser, std::string& name, std::string& value)
+{
+    std::string first, second, line, text;
+    if (parser.ReadLine(first, true, true) < 0 || parser.ReadLine(second, false, true) < 0)
+        return false;
+    int taken = 0;
+    char next = 0;
+    while (parser.Peek(next) && next != '@') {
+        if (parser.ReadLine(line, false, true) < 0 || line.empty())
+            break;
+        if (line[0] == '#')
+            continue;
+        ++taken;
+        if (taken <= HeldValueLines) {
+            if (taken > 1)
+                text += '\n';
+            text += line;
+        } else if (taken == HeldValueLines + 1) {
+            text += "\n...";
+        }
+    }
+    if (first.empty() || second.empty())
+        return false;
+    name = first;
+    value = text;
+    return true;
+}
+
+bool Mol2DataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
+{
+    if (m_inputStream)
+        m_inputStream->Seek(0);
+    boost::shared_ptr<Host::BaseStreamBuffer> buffer(new Host::SimpleStreamBuffer(m_inputStream, ScanBufferSize));
+    Host::IndexingParser parser(buffer);
+    // Markers stand on lines of their own, blanks around them allowed: the
+    // same lines end a record when it is read back.
+    parser.SetSkipLeadingBlanks(true);
+    parser.SetWholeLineTargets({MoleculeMarker}, true);
+    std::vector<std::string> markers{MoleculeMarker, PropertyMarker};
+    std::map<std::string, std::string> properties;
+    std::string nameLine;
+
+    monitor.SetTitle(std::wstring());
+    monitor.Begin();
+    monitor.SetTask(std::wstring(), 0);
+    m_columnNames = {"Structure", "Name", "Index"};
+
+    // The first record starts at the first marker, whatever the property
+    // cache size: text before it belongs to no record.
+    std::int64_t recordStart = parser.FindString(MoleculeMarker, true, false);
+    if (recordStart < 0) {
+        monitor.End();
+        Refuse(__LINE__);
+    }
+    parser.ReadLine(nameLine, true, true);
+
+    int count = 0;
+    int which = -1;
+    std::string name, value;
+    for (std::int64_t found; (found = parser.FindFirstString(markers, which, true, false)) >= 0;) {
+        ReportProgress(monitor, found);
+        if (which == 1) {
+            if (!ReadPropertyBlock(parser, name, value)) {
+                monitor.End();
+                Refuse(__LINE__);
+            }
+            AddPropertyNameToSet(name, false);
+            properties.emplace(name, value);
+            continue;
+        }
+        if (count < GetPropertyCacheSize()) {
+            properties.emplace("Name", Chem::FixMoleculeName(nameLine, count));
+            properties.emplace("Index", Chem::GenerateMoleculeIndex(count));
+            AppendMolPropertyMap(properties);
+        } else if (markers.size() == 2) {
+            markers.pop_back();
+        }
+        SetRecordOffset(recordStart);
+        ++count;
+        recordStart = found;
+        parser.ReadLine(nameLine, true, true);
+    }
+    if (count < GetPropertyCacheSize()) {
+        properties.emplace("Name", Chem::FixMoleculeName(nameLine, count));
+        properties.emplace("Index", Chem::GenerateMoleculeIndex(count));
+        AppendMolPropertyMap(properties);
+    }
+    SetRecordOffset(recordStart);
+    monitor.SetProgress(1.0);
+    monitor.End();
+    return FinishIndexMap(count + 1);
+}
+
+bool Mol2DataProvider::LoadMolecule(std::string& record) const
+{
+    std::istream& stream = GetInputFileStream();
+    if (!stream.good() || stream.peek() == std::char_traits<char>::eof())
+        return false;
+    int markers = 0;
+    while (!stream.fail()) {
+        const std::string line = Chem::GetLine(stream, false);
+        if (stream.fail() && line.empty())
+            break;
+        if (Chem::RemoveSpaces(line, true, true) == MoleculeMarker) {
+            if (markers > 0)
+                break;
+            ++markers;
+        }
+        record += line;
+        record += "\r\n";
+    }
+    return true;
+}
+
+SDMoleculeInfo* Mol2DataProvider::WrapMolecule(std::string& record, bool) const
+{
+    Chem::CTextArchiveParser parser(record);
+    Host::NullProgressMonitor monitor;
+    Chem::ChemDoc* document = new Chem::ChemDoc;
+    if (!m_triposImporter || !m_triposImporter->Import(parser, document->GetTreeRoot(), monitor)) {
+        delete document;
+        document = new Chem::ChemDoc;
+    }
+    SDMoleculeInfo* info = new SDMoleculeInfo;
+    info->SetChemDoc(document);
+    return info;
+}
+
+SDMoleculeInfo* Mol2DataProvider::WrapMolecule(std::string& record) const { return WrapMolecule(record, false); }
+
+SDMoleculeInfo* Mol2DataProvider::ReadMolecule(int record) const
+{
+    if (record < 0 || record >= GetRowCount())
+        return nullptr;
+    SeekToRecord(record);
+    return GetMolecule();
+}
+
+} // namespace VorlatImportExport

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <vector>
+
+#include "host/TableDataProviderBase.h"
+
+namespace VorlatImportExport {
+
+// The Quenbar text table as a read-only table of wide texts: tab-separated
+// lines; the first header line's non-empty tokens give the column count, the
+// second's the column titles, and every later line is a record whose
+// non-empty tokens are its cells. Nothing is trimmed (a CR before the line
+// feed stays on the last token) and cells are not typed.
+//
+// Like the CSV provider it keeps only where each record starts (64-bit
+// offsets, so files of any size) and reads a record again for a cell; the
+// last record split is kept, so reading a row's cells costs one line read.
+class VORLAT_EXPORT QuenbarDataProvider : public Host::TableDataProviderBase {
+public:
+    explicit QuenbarDataProvider(std::istream& stream);
+    QuenbarDataProvider(const QuenbarDataProvider& other);
+    QuenbarDataProvider& operator=(const QuenbarDataProvider&) = delete;
+    ~QuenbarDataProvider() override;
+
+    int GetRowCount() const override;
+    int GetColumnCount() const override;
+    std::wstring GetRowTitle(int row) override;
+    // "" beyond the second header line's tokens.
+    std::wstring GetColumnTitle(int column) override;
+    // The record's token number column as wide text; "" beyond its tokens
+    // (and for a row outside the table).
+    boost::any GetCellData(int row, int column) override;
+    bool SetCellData(int row, int column, const boost::any& value) override;
+
+    int GetLineCount() const { return m_LineCount; }
+    int GetRecordCount() const { return m_RecordCount; }
+    int GetHeaderCount() const { return m_HeaderCount; }
+    // Indexes the stream again from its start, from scratch.
+    bool InitDataProvider();
+
+private:
+    void ConstructIndexMap();
+    static void ParseLine(const std::string& line, std::vector<std::string>& tokens, char delimiter);
+    void ResetFile();
+    void SeekToRecord(int row);
+
+    int m_RecordCount = 0;
+    int m_ColumnCount = 0;
+    int m_LineCount = 0;
+    int m_HeaderCount = 0;
+    std::istream& m_Stream;
+    std::vector<std::string> m_FirstHeader;
+    std::vector<std::string> m_SecondHeader;
+    std::vector<std::int64_t> m_RecordOffsets;
+
+    int m_SplitRow = -1;
+    std::vector<std::string> m_SplitTokens;
+};
+
+} // namespace VorlatImportExport
