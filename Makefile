@@ -33,6 +33,7 @@ bench: build
 	VORLAT_BENCH_DIR=$(BENCH_DIR) ./$(BUILD_DIR)/bench/csv_bench
 	VORLAT_BENCH_DIR=$(BENCH_DIR) ./$(BUILD_DIR)/bench/sd_bench
 	VORLAT_BENCH_DIR=$(BENCH_DIR) ./$(BUILD_DIR)/bench/analysis_bench
+	VORLAT_BENCH_DIR=$(BENCH_DIR) ./$(BUILD_DIR)/bench/mol2_bench
 
 # The test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:

@@ -17,6 +17,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "analysis/GroupBy.h"
 #include "analysis/TableDataAnalyzer.h"
 #include "text/CsvDataProvider.h"
 
@@ -132,6 +133,36 @@ void BM_GetGroupsTenNamed(benchmark::State& state)
     state.counters["rows"] = static_cast<double>(rows.size());
 }
 
+// GroupBy over two grouping columns with a rank column, beside reading
+// those three columns' cells once.
+void BM_ReadThreeColumns(benchmark::State& state)
+{
+    Table& table = Shared();
+    for (auto _ : state) {
+        for (int row = 0; row < Rows; ++row)
+            for (int column : {1, 11, 2})
+                benchmark::DoNotOptimize(table.provider->GetCellData(row, column));
+    }
+    state.SetItemsProcessed(state.iterations() * Rows);
+}
+
+void BM_GroupByTwoColumnsRanked(benchmark::State& state)
+{
+    Table& table = Shared();
+    std::vector<int> rows;
+    for (auto _ : state) {
+        VorlatGroupBy::GroupBy grouping;
+        grouping.Group(table.provider, {1, 11}, 2);
+        rows.clear();
+        grouping.GetGroupRepresentatives(table.provider, rows, true);
+        benchmark::DoNotOptimize(rows.data());
+    }
+    state.SetItemsProcessed(state.iterations() * Rows);
+    state.counters["groups"] = static_cast<double>(rows.size());
+}
+
+BENCHMARK(BM_ReadThreeColumns)->Unit(benchmark::kMillisecond)->MinTime(3);
+BENCHMARK(BM_GroupByTwoColumnsRanked)->Unit(benchmark::kMillisecond)->MinTime(3);
 BENCHMARK(BM_ReadAllCellsWithGetRowValues)->Unit(benchmark::kMillisecond)->MinTime(3);
 BENCHMARK(BM_AnalysisPassFirstRankedGroups)->Unit(benchmark::kMillisecond)->MinTime(3);
 BENCHMARK(BM_LaterRankedGroupsOtherColumn)->Unit(benchmark::kMicrosecond);
