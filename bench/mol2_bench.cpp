@@ -38,7 +38,8 @@ fs::path Mol2File()
     fs::create_directories(folder);
     const fs::path path = folder / "records-500mb.mol2";
     std::error_code error;
-    if (fs::file_size(path, error) >= TargetBytes)
+    const auto size = fs::file_size(path, error);
+    if (!error && size >= TargetBytes)
         return path;
     std::cerr << "generating " << path << " ..." << std::endl;
     std::ifstream in(VORLAT_EXAMPLE_MOL2, std::ios::binary);

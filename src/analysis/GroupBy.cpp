@@ -1,6 +1,7 @@
 #include "analysis/GroupBy.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "frame/TableDataUtil.h"
 #include "host/TableDataProviderUtilities.h"
@@ -20,8 +21,6 @@ std::wstring GroupBy::GetGroupValue(boost::shared_ptr<Host::ITableDataProvider> 
         key += VorlatImportExport::TableDataUtil::BoostAny2WString(table->GetCellData(row, column));
     return key;
 }
-
-void GroupBy::AddGroupValue(const std::wstring& key, int row) { m_Groups[key].push_back(row); }
 
 void GroupBy::GetGroup(const std::wstring& key, std::vector<int>& rows) const
 {
@@ -48,29 +47,37 @@ void GroupBy::Group(boost::shared_ptr<Host::ITableDataProvider> table, const std
     m_Groups.clear();
     if (WantsAllRows())
         return;
+    // One pass in row order reads each row's grouping cells and rank cell
+    // (a file provider then reads each line once); groups are found by hash
+    // while they are built and ordered by key at the end.
     const int count = table->GetRowCount();
-    for (int row = 0; row < count; ++row)
-        AddGroupValue(GetGroupValue(table, row), row);
-    Rank(table, rankColumn);
+    std::vector<boost::any> rankValues;
+    if (rankColumn != -1)
+        rankValues.resize(static_cast<std::size_t>(count > 0 ? count : 0));
+    std::unordered_map<std::wstring, std::size_t> numbers;
+    std::vector<std::vector<int>> groups;
+    for (int row = 0; row < count; ++row) {
+        auto [at, added] = numbers.try_emplace(GetGroupValue(table, row), groups.size());
+        if (added)
+            groups.emplace_back();
+        groups[at->second].push_back(row);
+        if (rankColumn != -1)
+            rankValues[static_cast<std::size_t>(row)] = table->GetCellData(row, rankColumn);
+    }
+    for (auto& [key, number] : numbers)
+        m_Groups.emplace(key, std::move(groups[number]));
+    if (rankColumn != -1)
+        Rank(rankValues);
 }
 
-void GroupBy::Rank(boost::shared_ptr<Host::ITableDataProvider> table, int rankColumn)
+void GroupBy::Rank(const std::vector<boost::any>& rankValues)
 {
-    if (rankColumn == -1)
-        return;
-    for (auto& [key, rows] : m_Groups) {
-        // Each row's rank value read once, then a stable sort by Compare:
-        // equal values keep their order.
-        std::vector<std::pair<boost::any, int>> ranked;
-        ranked.reserve(rows.size());
-        for (int row : rows)
-            ranked.emplace_back(table->GetCellData(row, rankColumn), row);
-        std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
-            return Host::TableDataProviderUtilities::Compare(a.first, b.first) < 0;
+    // A stable sort by Compare: rows of equal values keep their order.
+    for (auto& [key, rows] : m_Groups)
+        std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+            return Host::TableDataProviderUtilities::Compare(rankValues[static_cast<std::size_t>(a)],
+                                                             rankValues[static_cast<std::size_t>(b)]) < 0;
         });
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            rows[i] = ranked[i].second;
-    }
 }
 
 void GroupBy::GetGroup(boost::shared_ptr<Host::ITableDataProvider> table, int row, std::vector<int>& rows) const

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include <boost/any.hpp>
 #include <boost/shared_ptr.hpp>
 
 #include "host/Export.h"
@@ -32,10 +33,10 @@ public:
 private:
     bool WantsAllRows() const;
     std::wstring GetGroupValue(boost::shared_ptr<Host::ITableDataProvider> table, int row) const;
-    void AddGroupValue(const std::wstring& key, int row);
     void GetGroup(const std::wstring& key, std::vector<int>& rows) const;
     void GetAllRows(boost::shared_ptr<Host::ITableDataProvider> table, std::vector<int>& rows) const;
-    void Rank(boost::shared_ptr<Host::ITableDataProvider> table, int rankColumn);
+    // Orders each group's rows by their rank values (one per table row).
+    void Rank(const std::vector<boost::any>& rankValues);
 
     std::vector<int> m_Columns;
     std::map<std::wstring, std::vector<int>> m_Groups;

@@ -133,8 +133,22 @@ std::int64_t IndexingParser::FindFirstString(const std::vector<std::string>& tar
     for (std::size_t i = 0; i < targets.size() && i < 8; ++i)
         wholeLine[i] = IsWholeLineTarget(targets[i]);
 
+    // When every target starts with one character, the search jumps from one
+    // occurrence of it to the next instead of walking line by line.
+    char common = targets.empty() || targets[0].empty() ? '\0' : targets[0][0];
+    for (const std::string& target : targets)
+        if (target.empty() || target[0] != common)
+            common = '\0';
+    if (IsBlank(common))
+        common = '\0';
+
     for (;;) {
         std::size_t held = Available(lookahead);
+        if (held == 0)
+            return -1;
+
+        if (common != '\0' && JumpToCandidate(common, lookahead))
+            held = Available(lookahead);
         if (held == 0)
             return -1;
 
@@ -192,6 +206,42 @@ std::int64_t IndexingParser::FindFirstString(const std::vector<std::string>& tar
                 return -1;
         }
     }
+}
+
+bool IndexingParser::JumpToCandidate(char first, std::size_t lookahead)
+{
+    // The read position is a line start. Find the next occurrence of first
+    // that begins a line (after blanks, when they are skipped) and move to
+    // that line's start; or, with none in the window, to the start of the
+    // window's last line, so the next window goes on from a line start.
+    const char* const from = Here();
+    const char* const end = m_Data + (m_End - m_Start);
+    const char* p = from;
+    while (const void* hit = std::memchr(p, first, static_cast<std::size_t>(end - p))) {
+        const char* at = static_cast<const char*>(hit);
+        const char* lineStart = at;
+        if (m_SkipLeadingBlanks)
+            while (lineStart != from && IsBlank(lineStart[-1]))
+                --lineStart;
+        if (lineStart == from || lineStart[-1] == '\n' || lineStart[-1] == '\r') {
+            // A CR LF pair: the line starts after the LF.
+            m_Position = m_Start + (lineStart - m_Data);
+            return true;
+        }
+        p = at + 1;
+    }
+    // No candidate here: go to the last line start in the window that leaves
+    // enough bytes behind it to judge a marker there.
+    const char* last = end;
+    while (last != from && last[-1] != '\n' && last[-1] != '\r')
+        --last;
+    if (last == from)
+        return false; // one long line: let the line walk handle it
+    if (last[-1] == '\r' && last != end && *last == '\n')
+        ++last;
+    (void)lookahead;
+    m_Position = m_Start + (last - m_Data);
+    return true;
 }
 
 int IndexingParser::ByteAt(std::int64_t position)

@@ -69,6 +69,9 @@ private:
     void Refresh();
     // The first LF or CR in [from, to) of the buffer, or null.
     const char* FindLineEnd(const char* from, const char* to);
+    // Moves the read position to the next line that may start with first,
+    // or towards the window's end; false when it cannot move.
+    bool JumpToCandidate(char first, std::size_t lookahead);
     // Moves past the next line end; false when the data ends first.
     bool SkipLine();
     // Moves past the line end at the read position (LF, CR LF or CR).

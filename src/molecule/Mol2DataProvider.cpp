@@ -8,6 +8,7 @@
 #include "host/IndexingParser.h"
 #include "host/SimpleStreamBuffer.h"
 #include "molecule/SDMoleculeInfo.h"
+#include "molecule/ScanLines.h"
 
 namespace VorlatImportExport {
 
@@ -18,6 +19,82 @@ const char* const PropertyMarker = "@<ZENTROVA>MOL_PROPERTY";
 const std::size_t ScanBufferSize = 8191;
 // A property value keeps this many lines; "\n..." marks the rest.
 const int HeldValueLines = 11;
+
+enum class BlockRead { Done, Failed, NotInWindow };
+
+// Reads the property block whose marker line starts at p, if it lies whole
+// in [p, end) (or the data ends there, when reachesEnd), as
+// ReadPropertyBlock does. consumed is where the next line starts.
+BlockRead ReadBlockInWindow(const char* p, const char* end, bool reachesEnd, std::string_view& name,
+                            std::string_view& value, std::string& text, std::size_t& consumed)
+{
+    const char* q = p;
+    // The next line from q: false when it is not whole in the window.
+    const auto line = [&](std::string_view& out, bool& atEnd) {
+        atEnd = q == end;
+        if (atEnd)
+            return reachesEnd;
+        const char* eol = FindLineEnd(q, end);
+        if (!eol) {
+            if (!reachesEnd)
+                return false;
+            out = std::string_view(q, static_cast<std::size_t>(end - q));
+            q = end;
+            return true;
+        }
+        out = std::string_view(q, static_cast<std::size_t>(eol - q));
+        q = eol + 1;
+        if (*eol == '\r') {
+            if (q == end)
+                return reachesEnd;
+            if (*q == '\n')
+                ++q;
+        }
+        return true;
+    };
+    std::string_view marker, second, current;
+    bool atEnd = false;
+    if (!line(marker, atEnd) || !line(name, atEnd))
+        return BlockRead::NotInWindow;
+    if (atEnd)
+        return BlockRead::Failed;
+    if (!line(second, atEnd))
+        return BlockRead::NotInWindow;
+    if (atEnd)
+        return BlockRead::Failed;
+    int taken = 0;
+    for (;;) {
+        if (q == end && reachesEnd)
+            break;
+        if (q != end && *q == '@')
+            break;
+        if (!line(current, atEnd))
+            return BlockRead::NotInWindow;
+        if (current.empty())
+            break;
+        if (current[0] == '#')
+            continue;
+        ++taken;
+        if (taken == 1) {
+            value = current;
+        } else if (taken <= HeldValueLines) {
+            if (taken == 2)
+                text.assign(value.data(), value.size());
+            text += '\n';
+            text.append(current.data(), current.size());
+        } else if (taken == HeldValueLines + 1) {
+            text += "\n...";
+        }
+    }
+    if (taken == 0)
+        value = std::string_view();
+    else if (taken > 1)
+        value = text;
+    if (name.empty() || second.empty())
+        return BlockRead::Failed;
+    consumed = static_cast<std::size_t>(q - p);
+    return BlockRead::Done;
+}
 
 [[noreturn]] void Refuse(int line)
 {
@@ -93,7 +170,6 @@ bool Mol2DataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
     parser.SetSkipLeadingBlanks(true);
     parser.SetWholeLineTargets({MoleculeMarker}, true);
     std::vector<std::string> markers{MoleculeMarker, PropertyMarker};
-    std::map<std::string, std::string> properties;
     std::string nameLine;
 
     monitor.SetTitle(std::wstring());
@@ -110,24 +186,53 @@ bool Mol2DataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
     }
     parser.ReadLine(nameLine, true, true);
 
+    // Held records go straight into the compact store: their property
+    // blocks first (the first block of a name wins), then "Name" and
+    // "Index" unless a block gave them.
     int count = 0;
     int which = -1;
-    std::string name, value;
+    std::string name, value, text;
+    const auto endRecord = [&]() {
+        HoldItem("Name", Chem::FixMoleculeName(nameLine, count));
+        HoldItem("Index", Chem::GenerateMoleculeIndex(count));
+        EndHeldRecord();
+    };
+    if (GetPropertyCacheSize() > 0)
+        BeginHeldItems();
     for (std::int64_t found; (found = parser.FindFirstString(markers, which, true, false)) >= 0;) {
         ReportProgress(monitor, found);
         if (which == 1) {
-            if (!ReadPropertyBlock(parser, name, value)) {
+            const bool held = count < GetPropertyCacheSize();
+            std::size_t size = 0;
+            bool reachesEnd = false;
+            const char* at = parser.Window(512, size, reachesEnd);
+            std::string_view blockName, blockValue;
+            std::size_t consumed = 0;
+            const BlockRead read = at ? ReadBlockInWindow(at, at + size, reachesEnd, blockName, blockValue, text,
+                                                          consumed)
+                                      : BlockRead::NotInWindow;
+            if (read == BlockRead::Failed) {
                 monitor.End();
                 Refuse(__LINE__);
             }
-            AddPropertyNameToSet(name, false);
-            properties.emplace(name, value);
+            if (read == BlockRead::Done) {
+                parser.Advance(consumed);
+            } else {
+                if (!ReadPropertyBlock(parser, name, value)) {
+                    monitor.End();
+                    Refuse(__LINE__);
+                }
+                blockName = name;
+                blockValue = value;
+            }
+            if (held)
+                HoldItem(blockName, blockValue);
+            else
+                AddPropertyNameToSet(std::string(blockName), false);
             continue;
         }
         if (count < GetPropertyCacheSize()) {
-            properties.emplace("Name", Chem::FixMoleculeName(nameLine, count));
-            properties.emplace("Index", Chem::GenerateMoleculeIndex(count));
-            AppendMolPropertyMap(properties);
+            endRecord();
         } else if (markers.size() == 2) {
             markers.pop_back();
         }
@@ -135,12 +240,11 @@ bool Mol2DataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
         ++count;
         recordStart = found;
         parser.ReadLine(nameLine, true, true);
+        if (count < GetPropertyCacheSize())
+            BeginHeldItems();
     }
-    if (count < GetPropertyCacheSize()) {
-        properties.emplace("Name", Chem::FixMoleculeName(nameLine, count));
-        properties.emplace("Index", Chem::GenerateMoleculeIndex(count));
-        AppendMolPropertyMap(properties);
-    }
+    if (count < GetPropertyCacheSize())
+        endRecord();
     SetRecordOffset(recordStart);
     monitor.SetProgress(1.0);
     monitor.End();

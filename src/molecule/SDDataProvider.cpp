@@ -21,6 +21,7 @@
 #include "host/Structure.h"
 #include "molecule/SDImportOptions.h"
 #include "molecule/SDMoleculeInfo.h"
+#include "molecule/ScanLines.h"
 
 namespace VorlatImportExport {
 
@@ -148,14 +149,7 @@ bool SDDataProvider::ReadDataItem(Host::IndexingParser& parser, std::string& nam
 
 namespace {
 
-// The end of the line that starts at p: the first CR or LF before end, or
-// null. Data item lines are short, so a plain loop serves.
-const char* LineEnd(const char* p, const char* end)
-{
-    while (p != end && *p != '\n' && *p != '\r')
-        ++p;
-    return p == end ? nullptr : p;
-}
+const char* LineEnd(const char* p, const char* end) { return FindLineEnd(p, end); }
 
 enum class ItemRead { Done, Failed, NotInWindow };
 
@@ -227,6 +221,12 @@ ItemRead ReadItemInWindow(const char* p, const char* end, bool reachesEnd, std::
 
 } // namespace
 
+void SDDataProvider::BeginHeldItems()
+{
+    m_molPropertyMaps.BeginRecord();
+    m_heldStructureItem = false;
+}
+
 void SDDataProvider::HoldItem(std::string_view name, std::string_view value)
 {
     bool added = false;
@@ -241,8 +241,7 @@ void SDDataProvider::HoldItem(std::string_view name, std::string_view value)
 
 void SDDataProvider::BeginHeldRecord(const std::string& nameLine, int record)
 {
-    m_molPropertyMaps.BeginRecord();
-    m_heldStructureItem = false;
+    BeginHeldItems();
     HoldItem("Name", MakeMoleculeName(nameLine, record));
     HoldItem("Index", std::to_string(record));
 }

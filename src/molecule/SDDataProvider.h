@@ -124,6 +124,8 @@ protected:
     // item is broken.
     bool ReadHeldItems(Host::IndexingParser& parser, const std::vector<std::string>& itemTargets);
     void BeginHeldRecord(const std::string& nameLine, int record);
+    // Starts a held record without its "Name" and "Index" items.
+    void BeginHeldItems();
     void HoldItem(std::string_view name, std::string_view value);
     void EndHeldRecord();
     static std::string MakeMoleculeName(const std::string& line, int record);
