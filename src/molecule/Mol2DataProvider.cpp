@@ -2,6 +2,7 @@
 
 #include "chem/ChemDoc.h"
 #include "chem/CTextArchiveParser.h"
+#include "chem/ImportMOL.h"
 #include "chem/ImportTripos.h"
 #include "chem/MolUtilities.h"
 #include "host/Exception.h"
@@ -107,15 +108,29 @@ Mol2DataProvider::Mol2DataProvider(std::istream& fileStream, boost::shared_ptr<H
                                    Host::IProgressMonitor& monitor)
     : SDDataProvider(fileStream, std::move(inputStream), monitor, false)
 {
-    if (!GetImporter() || !SDDataProvider::Initialize(monitor))
+    // A constructor that throws runs no destructor: the importers go here.
+    bool indexed = false;
+    try {
+        indexed = GetImporter() && SDDataProvider::Initialize(monitor);
+    } catch (...) {
+        ReleaseImporters();
+        throw;
+    }
+    if (!indexed) {
+        ReleaseImporters();
         throw Host::OrvixException("Mol2DataProvider", __LINE__, L"Unknown error reading SYBYL Mol2 file.");
+    }
 }
 
-Mol2DataProvider::~Mol2DataProvider()
+void Mol2DataProvider::ReleaseImporters()
 {
     delete m_triposImporter;
     m_triposImporter = nullptr;
+    delete m_importer;
+    m_importer = nullptr;
 }
+
+Mol2DataProvider::~Mol2DataProvider() { ReleaseImporters(); }
 
 bool Mol2DataProvider::Initialize(Host::IProgressMonitor& monitor)
 {

@@ -42,6 +42,8 @@ protected:
     bool ReadPropertyBlock(Host::IndexingParser& parser, std::string& name, std::string& value);
 
 private:
+    void ReleaseImporters();
+
     Chem::ImportTripos* m_triposImporter = nullptr;
 };
 

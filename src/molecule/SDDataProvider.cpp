@@ -55,9 +55,21 @@ SDDataProvider::SDDataProvider(std::istream& fileStream, boost::shared_ptr<Host:
                                Host::IProgressMonitor& monitor)
     : SDDataProvider(fileStream, std::move(inputStream), monitor, true)
 {
-    if (!Initialize(monitor))
+    // A constructor that throws runs no destructor: the importer goes here.
+    bool indexed = false;
+    try {
+        indexed = Initialize(monitor);
+    } catch (...) {
+        delete m_importer;
+        m_importer = nullptr;
+        throw;
+    }
+    if (!indexed) {
+        delete m_importer;
+        m_importer = nullptr;
         throw Host::OrvixException("SDDataProvider", 402,
                                    L"Unable to process file.\nPlease check the file and try again.");
+    }
 }
 
 SDDataProvider::SDDataProvider(std::istream& fileStream, boost::shared_ptr<Host::InputStream> inputStream,
