@@ -16,6 +16,7 @@ PACKAGES="
   libgmock-dev
   libbenchmark-dev
   locales
+  chromium
 "
 
 missing=""

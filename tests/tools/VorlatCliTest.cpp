@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -145,6 +146,38 @@ TEST(VorlatCli, Mol2QuenbarAndGroups)
     EXPECT_EQ(RunTool("group " + Example + " --by activity_class --members 99").status, 1);
 }
 
+TEST(VorlatCli, ExportEscapesTextAndDrawsStructures)
+{
+    // A record named with markup characters, a value that is not UTF-8, and
+    // a record without a molecule.
+    const auto dir = std::filesystem::temp_directory_path() / ("vorlat-export-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::ifstream example(std::string(VORLAT_EXAMPLES_DATA_DIR) + "/compounds.sdf", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(example)), std::istreambuf_iterator<char>());
+    text = text.substr(0, text.find("$$$$\n") + 5);
+    text.replace(0, text.find('\n'), "<b>&\"quoted\"'</b>");
+    text.insert(text.find(">  <ID>"), "> <Bytes>\n\xFF\xFEok\n\n");
+    text += "broken\n\n\n  x\nM  END\n$$$$\n";
+    std::ofstream(dir / "odd.sdf", std::ios::binary) << text;
+
+    const Result result = RunTool("export '" + (dir / "odd.sdf").string() + "' --html '" + (dir / "odd.html").string() +
+                                  "' --csv '" + (dir / "odd.csv").string() + "'");
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string page = ReadAll(dir / "odd.html");
+    EXPECT_NE(page.find("&lt;b&gt;&amp;&quot;quoted&quot;&#39;&lt;/b&gt;"), std::string::npos);
+    EXPECT_EQ(page.find("<b>&"), std::string::npos);
+    EXPECT_NE(page.find("\xEF\xBF\xBD\xEF\xBF\xBDok"), std::string::npos); // U+FFFD twice
+    EXPECT_EQ(std::count(page.begin(), page.end(), '\xFF'), 0);
+    std::size_t drawings = 0;
+    for (std::size_t at = page.find("<svg"); at != std::string::npos; at = page.find("<svg", at + 1))
+        ++drawings;
+    EXPECT_EQ(drawings, 1u); // the broken record's cell stays empty
+    EXPECT_NE(page.find("<td class=\"mol\"></td>"), std::string::npos);
+    // The CSV keeps the file's bytes and quotes what needs it.
+    EXPECT_NE(ReadAll(dir / "odd.csv").find("\"<b>&\"\"quoted\"\"'</b>\""), std::string::npos);
+    std::filesystem::remove_all(dir);
+}
+
 TEST(VorlatCli, BadInputGivesOneLineAndStatus1)
 {
     struct Case {
@@ -157,6 +190,7 @@ TEST(VorlatCli, BadInputGivesOneLineAndStatus1)
         {"show /etc/hostname", "cannot tell the type"},
         {"info /dev/null --type sd", "cannot read /dev/null: Unable to process file. Please check the file and try again."},
         {"info /dev/null --type mol2", "cannot read /dev/null: Invalid Sybyl MOL2 format."},
+        {"export " + Example + " --html /no/such/dir/page.html", "cannot write /no/such/dir/page.html: "},
         {"show " + Example + " --columns nope", "no column \"nope\"; the columns are: Index, "},
         {"show " + Example + " --rows x:y", "--rows takes A:B"},
     };

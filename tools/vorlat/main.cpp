@@ -2,7 +2,11 @@
 // application, and prints it.
 
 #include <algorithm>
+#include <cerrno>
 #include <clocale>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -10,6 +14,7 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include "Export.h"
 #include "Render.h"
 #include "Selection.h"
 #include "TableFile.h"
@@ -44,6 +49,16 @@ struct GroupOptions {
     std::vector<std::string> columns;
     std::string format = "text";
     int width = -1;
+};
+
+struct ExportOptions {
+    std::string file;
+    std::string type;
+    std::string html;
+    std::string csv;
+    std::string json;
+    std::string rows;
+    std::vector<std::string> columns;
 };
 
 struct QueryOptions {
@@ -255,6 +270,43 @@ int Group(const GroupOptions& options)
     return 0;
 }
 
+// Writes one output file; a path that cannot be written is a user error.
+template <typename Write>
+void WriteFile(const std::string& path, Write write)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw vorlat::UserError("cannot write " + path + ": " + std::strerror(errno));
+    write(out);
+    out.flush();
+    if (!out)
+        throw vorlat::UserError("cannot write " + path + ": " + std::strerror(errno));
+}
+
+int Export(const ExportOptions& options)
+{
+    if (options.html.empty() && options.csv.empty() && options.json.empty())
+        throw vorlat::UserError("export needs --html, --csv or --json and a file to write");
+    const vorlat::TableFile file(options.file, options.type);
+    Host::ITableDataProvider& table = *file.Table();
+    const int rowCount = table.GetRowCount();
+    // The first 500 rows unless told otherwise: a page of millions of
+    // drawings helps nobody.
+    std::vector<int> rows = options.rows.empty() ? vorlat::ParseRowSlice(":500", rowCount)
+                                                 : vorlat::ParseRowSlice(options.rows, rowCount);
+    const vorlat::TableSlice slice{table, rows, vorlat::ResolveColumns(options.columns, table)};
+    if (!options.html.empty())
+        WriteFile(options.html, [&](std::ostream& out) {
+            vorlat::ExportHtml(out, slice, std::filesystem::path(options.file).filename().string(), rowCount,
+                               table.GetColumnCount());
+        });
+    if (!options.csv.empty())
+        WriteFile(options.csv, [&](std::ostream& out) { vorlat::RenderCsv(out, slice); });
+    if (!options.json.empty())
+        WriteFile(options.json, [&](std::ostream& out) { vorlat::RenderJson(out, slice); });
+    return 0;
+}
+
 int Show(const ShowOptions& options)
 {
     const std::string path = options.file.empty() ? vorlat::BundledExamplePath() : options.file;
@@ -349,6 +401,18 @@ int main(int argc, char** argv)
         ->check(CLI::IsMember({"text", "csv", "json"}));
     groupCommand->add_option("--width", group.width, "Width of the text table (default: the terminal's; 0: no limit)");
 
+    ExportOptions exportOptions;
+    CLI::App* exportCommand = app.add_subcommand(
+        "export", "Write a file's table as a page with structure drawings (--html), CSV (--csv) or JSON (--json)");
+    exportCommand->add_option("FILE", exportOptions.file, "The file to open")->required();
+    exportCommand->add_option("--type", exportOptions.type, "The file's type, whatever its name")->check(FileTypes);
+    exportCommand->add_option("--html", exportOptions.html, "Write a self-contained HTML page here");
+    exportCommand->add_option("--csv", exportOptions.csv, "Write RFC 4180 CSV here (structures as SMILES)");
+    exportCommand->add_option("--json", exportOptions.json, "Write JSON here (one object per row)");
+    exportCommand->add_option("--rows", exportOptions.rows, "Rows to write, as in show (default: the first 500)");
+    exportCommand->add_option("--columns", exportOptions.columns, "Columns to write, by title or 0-based number")
+        ->delimiter(',');
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -365,6 +429,8 @@ int main(int argc, char** argv)
             return Query(query);
         if (*groupCommand)
             return Group(group);
+        if (*exportCommand)
+            return Export(exportOptions);
     } catch (const vorlat::UserError& error) {
         std::cerr << "vorlat: " << error.what() << '\n';
         return 1;

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "Render.h"
+
+namespace vorlat {
+
+// One self-contained HTML page of the slice: a header with the file's name
+// and size, a table whose structure cells are inline SVG drawings and whose
+// column headers sort it when clicked (a URL fragment "#sort=N" or
+// "#sort=N-desc" sorts it on load), numbers right-aligned. Texts are escaped;
+// bytes that are not UTF-8 show as U+FFFD.
+void ExportHtml(std::ostream& out, const TableSlice& slice, const std::string& fileName, int rowCount,
+                int columnCount);
+
+} // namespace vorlat
