@@ -6,7 +6,7 @@ PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench sanitize install clean
+.PHONY: all deps configure build run test bench sanitize fuzz install clean
 
 all: build
 
@@ -39,8 +39,15 @@ bench: build
 sanitize:
 	$(MAKE) test BUILD_DIR=build-sanitize CMAKE_FLAGS="-DVORLAT_SANITIZE=ON -DVORLAT_BUILD_BENCH=OFF"
 
+# The fuzz targets (clang, libFuzzer, ASan, UBSan), each run SECONDS seconds.
+SECONDS ?= 60
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DVORLAT_FUZZ=ON -DVORLAT_BUILD_TESTS=OFF -DVORLAT_BUILD_BENCH=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	./fuzz/run.sh $(SECONDS) build-fuzz
+
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD_DIR) build-sanitize
+	rm -rf $(BUILD_DIR) build-sanitize build-fuzz

@@ -17,6 +17,8 @@ PACKAGES="
   libbenchmark-dev
   locales
   chromium
+  clang
+  libclang-rt-14-dev
 "
 
 missing=""

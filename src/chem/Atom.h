@@ -39,6 +39,10 @@ public:
     Bond(const Molecule& owner, unsigned index) : m_Owner(owner), m_Index(index) {}
     int GetClassType() const override;
 
+    const Molecule& GetOwner() const { return m_Owner; }
+    // The bond's number in its molecule.
+    unsigned GetIndex() const { return m_Index; }
+
 private:
     const Molecule& m_Owner;
     unsigned m_Index;

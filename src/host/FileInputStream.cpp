@@ -25,8 +25,10 @@ std::size_t FileInputStream::Read(char* buffer, std::size_t size)
         const ssize_t n = ::read(m_Descriptor, buffer, size);
         if (n >= 0)
             return static_cast<std::size_t>(n);
-        if (errno != EINTR)
+        if (errno != EINTR) {
+            m_ReadError = true;
             return 0;
+        }
     }
 }
 

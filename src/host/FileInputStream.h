@@ -22,9 +22,11 @@ public:
     bool Seek(std::int64_t position) override;
     std::int64_t GetPosition() override;
     std::int64_t GetLength() override;
+    bool HasReadError() const override { return m_ReadError; }
 
 private:
     int m_Descriptor = -1;
+    bool m_ReadError = false;
 };
 
 } // namespace Host

@@ -4,4 +4,6 @@ namespace Host {
 
 InputStream::~InputStream() = default;
 
+bool InputStream::HasReadError() const { return false; }
+
 } // namespace Host

@@ -21,6 +21,9 @@ public:
     virtual std::int64_t GetPosition() = 0;
     // The number of bytes in the source, or -1 when it cannot tell.
     virtual std::int64_t GetLength() = 0;
+    // Whether a read failed for a reason other than the end of the data
+    // (Read then returned 0 early). False unless a source can tell.
+    virtual bool HasReadError() const;
 };
 
 } // namespace Host

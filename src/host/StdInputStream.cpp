@@ -11,6 +11,8 @@ std::size_t StdInputStream::Read(char* buffer, std::size_t size)
     if (!m_Stream.good())
         return 0;
     m_Stream.read(buffer, static_cast<std::streamsize>(size));
+    if (m_Stream.bad())
+        m_ReadError = true;
     return static_cast<std::size_t>(m_Stream.gcount());
 }
 

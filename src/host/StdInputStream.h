@@ -17,9 +17,11 @@ public:
     bool Seek(std::int64_t position) override;
     std::int64_t GetPosition() override;
     std::int64_t GetLength() override;
+    bool HasReadError() const override { return m_ReadError; }
 
 private:
     std::istream& m_Stream;
+    bool m_ReadError = false;
 };
 
 } // namespace Host

@@ -197,6 +197,9 @@ bool Mol2DataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
     std::int64_t recordStart = parser.FindString(MoleculeMarker, true, false);
     if (recordStart < 0) {
         monitor.End();
+        // A file that could not be read is no malformed file.
+        if (m_inputStream && m_inputStream->HasReadError())
+            return false;
         Refuse(__LINE__);
     }
     parser.ReadLine(nameLine, true, true);
@@ -263,6 +266,9 @@ bool Mol2DataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
     SetRecordOffset(recordStart);
     monitor.SetProgress(1.0);
     monitor.End();
+    // A read error is no end of the file: the index would be cut short.
+    if (m_inputStream && m_inputStream->HasReadError())
+        return false;
     return FinishIndexMap(count + 1);
 }
 

@@ -396,6 +396,9 @@ bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
     }
     monitor.SetProgress(1.0);
     monitor.End();
+    // A read error is no end of the file: the index would be cut short.
+    if (m_inputStream && m_inputStream->HasReadError())
+        return false;
     return FinishIndexMap(done);
 }
 

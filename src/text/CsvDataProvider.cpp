@@ -7,6 +7,7 @@
 #include "chem/CsvUtilities.h"
 #include "frame/TableDataUtil.h"
 #include "host/CfxFormat.h"
+#include "host/Exception.h"
 #include "host/StringConversion.h"
 
 namespace VorlatImportExport {
@@ -49,6 +50,8 @@ void CsvDataProvider::ConstructIndexMap(std::size_t blockSize)
 {
     std::string header;
     const bool headerRead = static_cast<bool>(ReadLine(header));
+    if (m_Stream.bad())
+        throw Host::OrvixException("CsvDataProvider", __LINE__, L"Unable to read file.");
     m_ColumnTitles.emplace_back("Index");
     Chem::CsvUtilities::GetFields(header, m_ColumnTitles);
 
@@ -95,6 +98,10 @@ void CsvDataProvider::ConstructIndexMap(std::size_t blockSize)
             if (n < blockSize)
                 break;
         }
+        // A read error is no end of the file: a table cut short there must
+        // not pass for the whole file.
+        if (m_Stream.bad())
+            throw Host::OrvixException("CsvDataProvider", __LINE__, L"Unable to read file.");
         // A first block unlike the rest of the file may have asked for far
         // too much room.
         if (m_RecordOffsets.capacity() / 5 > m_RecordOffsets.size() / 4 + 1024)
@@ -157,6 +164,9 @@ boost::any CsvDataProvider::GetCellData(int row, int column)
     if (column == 0)
         return row + 1;
     const std::vector<std::string>& fields = SplitRecord(row);
+    // The line could not be read (the file shrank or broke): no value.
+    if (m_SplitRow != row)
+        return boost::any();
     if (static_cast<std::size_t>(column) < fields.size())
         return TableDataUtil::SStringToBoostAny(fields[static_cast<std::size_t>(column)]);
     return std::wstring();

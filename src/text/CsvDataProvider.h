@@ -26,6 +26,8 @@ public:
     // Bytes read at a time while indexing.
     static constexpr std::size_t DefaultIndexBlockSize = 1 << 20;
 
+    // Throws Host::OrvixException "Unable to read file." when the stream
+    // reports a read error while it is indexed (its end is no error).
     explicit CsvDataProvider(std::istream& stream);
     // indexBlockSize: bytes read at a time while indexing (at least 1); small
     // values let tests put line ends at block edges.
@@ -38,7 +40,8 @@ public:
     int GetColumnCount() const override;
     // Column 0: the int row + 1. Other columns: the field typed as an int, a
     // float or a wide text; a field the line does not have is an empty wide
-    // text. A row outside the table gives the empty value.
+    // text. A row outside the table, or whose line can no longer be read,
+    // gives the empty value.
     boost::any GetCellData(int row, int column) override;
     // The table is read-only: changes nothing, returns false.
     bool SetCellData(int row, int column, const boost::any& value) override;

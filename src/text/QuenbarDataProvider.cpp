@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "host/CfxFormat.h"
+#include "host/Exception.h"
 #include "host/StringConversion.h"
 
 namespace VorlatImportExport {
@@ -107,6 +108,12 @@ void QuenbarDataProvider::ConstructIndexMap()
             if (n < IndexBlockSize)
                 break;
         }
+    }
+    // A read error is no end of the file: a table cut short there must not
+    // pass for the whole file.
+    if (m_Stream.bad()) {
+        ResetFile();
+        throw Host::OrvixException("QuenbarDataProvider", __LINE__, L"Unable to read file.");
     }
     m_RecordCount = m_RecordOffsets.size() > static_cast<std::size_t>(INT_MAX)
                         ? INT_MAX

@@ -20,6 +20,8 @@ namespace VorlatImportExport {
 // last record split is kept, so reading a row's cells costs one line read.
 class VORLAT_EXPORT QuenbarDataProvider : public Host::TableDataProviderBase {
 public:
+    // Throws Host::OrvixException "Unable to read file." when the stream
+    // reports a read error while it is indexed (its end is no error).
     explicit QuenbarDataProvider(std::istream& stream);
     QuenbarDataProvider(const QuenbarDataProvider& other);
     QuenbarDataProvider& operator=(const QuenbarDataProvider&) = delete;

@@ -1,0 +1,36 @@
+#!/bin/sh
+# Runs every fuzz target for SECONDS seconds on its corpus, seeded from the
+# test fixtures and the examples; prints each target's final figures.
+#   fuzz/run.sh SECONDS BUILD_DIR [TARGET...]
+set -eu
+seconds="$1"
+build="$2"
+shift 2
+targets="${*:-csv sd mol2 quenbar text validator}"
+source="$(cd "$(dirname "$0")/.." && pwd)"
+mkdir -p "$build/corpus"
+for target in csv sd mol2 quenbar text validator; do
+  mkdir -p "$build/corpus/$target"
+done
+cp "$source"/examples/data/*.csv "$source"/tests/data/*.csv "$build/corpus/csv/" 2>/dev/null || true
+cp "$source"/examples/data/*.sdf "$build/corpus/sd/"
+cp "$source"/examples/data/*.mol2 "$source"/tests/data/*.mol2 "$build/corpus/mol2/"
+cp "$source"/examples/data/compounds-quenbar.txt "$build/corpus/quenbar/"
+cp "$source"/fuzz/seeds/text/* "$build/corpus/text/"
+cp "$source"/fuzz/seeds/validator/* "$build/corpus/validator/"
+# Leaks RDKit itself makes are suppressed (tests/lsan.supp); full stacks
+# let the suppressions match, since RDKit has no frame pointers.
+export LSAN_OPTIONS="suppressions=$source/tests/lsan.supp:print_suppressions=0:fast_unwind_on_malloc=0"
+failed=0
+for target in $targets; do
+  echo "== $target: $seconds s"
+  if ! "$build/fuzz/${target}_fuzz" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 -seed="${FUZZ_SEED:-1}" \
+      -print_final_stats=1 -artifact_prefix="$build/${target}-" "$build/corpus/$target" \
+      > "$build/$target.log" 2>&1; then
+    echo "$target found a problem:"
+    tail -40 "$build/$target.log"
+    failed=1
+  fi
+  grep -E "^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)|cov: " "$build/$target.log" | tail -4
+done
+exit "$failed"
