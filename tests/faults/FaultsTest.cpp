@@ -186,3 +186,50 @@ TEST(Faults, TenMillionEmptyLines)
     EXPECT_EQ(boost::any_cast<int>(p.GetCellData(9999999, 0)), 10000000);
     EXPECT_EQ(boost::any_cast<std::wstring>(p.GetCellData(9999999, 1)), L"");
 }
+
+TEST(Faults, LinesOfTwoHundredMegabytes)
+{
+    const std::size_t size = 200u << 20;
+    {
+        std::string text = "a,b\nx,";
+        text.append(size, 'y');
+        text += "\nlast,1\n";
+        std::istringstream stream(text);
+        VorlatImportExport::CsvDataProvider p(stream);
+        ASSERT_EQ(p.GetRowCount(), 2);
+        EXPECT_EQ(boost::any_cast<std::wstring>(p.GetCellData(0, 1)), L"x");
+        EXPECT_EQ(boost::any_cast<int>(p.GetCellData(1, 2)), 1);
+    }
+    {
+        std::string text = VorlatTest::SdRecord("big", {{"P", std::string(size, 'v')}, {"Q", "2"}});
+        text += VorlatTest::SdRecord("small", {{"Q", "3"}});
+        std::istringstream file(text), scanned(text);
+        Host::NullProgressMonitor monitor;
+        VorlatImportExport::SDDataProvider p(file, boost::shared_ptr<Host::InputStream>(new Host::StdInputStream(scanned)),
+                                             monitor);
+        ASSERT_EQ(p.GetRowCount(), 2);
+        EXPECT_EQ(boost::any_cast<int>(p.GetCellData(0, 4)), 2);
+        EXPECT_EQ(boost::any_cast<int>(p.GetCellData(1, 4)), 3);
+        EXPECT_EQ(boost::any_cast<std::wstring>(p.GetCellData(1, 1)), L"small");
+    }
+}
+
+TEST(Faults, InputsTheFuzzersFound)
+{
+    // Query bonds that RDKit's molfile reader builds and then drops when it
+    // refuses the record (its own leak, suppressed for the sanitizers).
+    std::ifstream in(std::string(VORLAT_TEST_DATA_DIR) + "/fuzz-sd-query-bonds.sdf", std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    const std::string text = bytes.str();
+    std::istringstream file(text), scanned(text);
+    Host::NullProgressMonitor monitor;
+    try {
+        VorlatImportExport::SDDataProvider p(file, boost::shared_ptr<Host::InputStream>(new Host::StdInputStream(scanned)),
+                                             monitor);
+        for (int row = 0; row < p.GetRowCount(); ++row)
+            for (int column = 0; column < p.GetColumnCount(); ++column)
+                p.GetCellData(row, column);
+    } catch (const Host::OrvixException&) {
+    }
+}
