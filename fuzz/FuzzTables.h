@@ -6,9 +6,9 @@
 
 #include "host/ITableDataProvider.h"
 
-inline void ReadEveryCell(Host::ITableDataProvider& table)
+inline void ReadEveryCell(Host::ITableDataProvider& table, int rowLimit = 2000)
 {
-    const int rows = table.GetRowCount() < 2000 ? table.GetRowCount() : 2000;
+    const int rows = table.GetRowCount() < rowLimit ? table.GetRowCount() : rowLimit;
     const int columns = table.GetColumnCount() < 200 ? table.GetColumnCount() : 200;
     for (int c = 0; c < columns; ++c)
         table.GetColumnTitle(c);

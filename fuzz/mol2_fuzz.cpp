@@ -13,6 +13,10 @@
 #include "molecule/Mol2DataProvider.h"
 #include "molecule/SDMoleculeInfo.h"
 
+// Every record of a small input; parsing structures is the slow part, so a
+// large input is read in its first records only.
+const int MoleculeRows = 64;
+
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
@@ -21,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     try {
         VorlatImportExport::Mol2DataProvider provider(
             file, boost::shared_ptr<Host::InputStream>(new Host::StdInputStream(scanned)), monitor);
-        ReadEveryCell(provider);
+        ReadEveryCell(provider, MoleculeRows);
         for (int record = -1; record <= provider.GetRowCount() && record < 50; ++record) {
             VorlatImportExport::SDMoleculeInfo* molecule = provider.ReadMolecule(record);
             if (molecule) {
