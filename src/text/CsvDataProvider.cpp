@@ -1,14 +1,13 @@
 #include "text/CsvDataProvider.h"
 
 #include <climits>
-#include <cstring>
-#include <memory>
 
 #include "chem/CsvUtilities.h"
 #include "frame/TableDataUtil.h"
 #include "host/CfxFormat.h"
 #include "host/Exception.h"
 #include "host/StringConversion.h"
+#include "text/LineStarts.h"
 
 namespace VorlatImportExport {
 
@@ -50,75 +49,16 @@ void CsvDataProvider::ConstructIndexMap(std::size_t blockSize)
 {
     std::string header;
     const bool headerRead = static_cast<bool>(ReadLine(header));
-    if (m_Stream.bad())
-        throw Host::OrvixException("CsvDataProvider", __LINE__, L"Unable to read file.");
     m_ColumnTitles.emplace_back("Index");
     Chem::CsvUtilities::GetFields(header, m_ColumnTitles);
 
-    // Every position after the header where a line starts and at least one
-    // byte follows is a record: the start of the data, and the byte after
-    // each line feed unless the file ends there. This gives the offsets of a
-    // line-by-line read, found with block reads and memchr instead.
-    const std::streamoff start = headerRead ? static_cast<std::streamoff>(m_Stream.tellg()) : -1;
-    // The size of the rest, to reserve room for the offsets once; a stream
-    // that cannot tell is read all the same.
-    std::streamoff end = -1;
-    if (start >= 0) {
-        if (m_Stream.seekg(0, std::ios::end))
-            end = m_Stream.tellg();
-        m_Stream.clear();
-        m_Stream.seekg(start, std::ios::beg);
-    }
-    if (start >= 0) {
-        std::unique_ptr<char[]> block(new char[blockSize]);
-        std::int64_t base = start;
-        bool lineStartsHere = true; // a line starts at base, if a byte is there
-        for (;;) {
-            m_Stream.read(block.get(), static_cast<std::streamsize>(blockSize));
-            const std::size_t n = static_cast<std::size_t>(m_Stream.gcount());
-            if (n == 0)
-                break;
-            if (lineStartsHere)
-                m_RecordOffsets.push_back(base);
-            const char* const first = block.get();
-            const char* const last = first + n;
-            const char* p = first;
-            lineStartsHere = false;
-            while (const void* hit = std::memchr(p, '\n', static_cast<std::size_t>(last - p))) {
-                p = static_cast<const char*>(hit) + 1;
-                if (p == last) {
-                    lineStartsHere = true;
-                    break;
-                }
-                m_RecordOffsets.push_back(base + (p - first));
-            }
-            if (base == start && end > start && n < static_cast<std::size_t>(end - start))
-                ReserveForLines(static_cast<std::size_t>(end - start), n, m_RecordOffsets.size());
-            base += static_cast<std::int64_t>(n);
-            if (n < blockSize)
-                break;
-        }
-        // A read error is no end of the file: a table cut short there must
-        // not pass for the whole file.
-        if (m_Stream.bad())
-            throw Host::OrvixException("CsvDataProvider", __LINE__, L"Unable to read file.");
-        // A first block unlike the rest of the file may have asked for far
-        // too much room.
-        if (m_RecordOffsets.capacity() / 5 > m_RecordOffsets.size() / 4 + 1024)
-            m_RecordOffsets.shrink_to_fit();
-    }
+    if (headerRead)
+        FindLineStarts(m_Stream, blockSize, m_RecordOffsets);
+    // A read error is no end of the file: a table cut short there must not
+    // pass for the whole file.
+    if (m_Stream.bad())
+        throw Host::OrvixException("CsvDataProvider", __LINE__, L"Unable to read file.");
     m_Stream.clear();
-}
-
-void CsvDataProvider::ReserveForLines(std::size_t bytes, std::size_t sampledBytes, std::size_t sampledLines)
-{
-    // Room for the lines the first block suggests, and a tenth more, so that
-    // the list is not copied over and over while it grows. Reserved room that
-    // is never written costs address space only.
-    const double perByte = static_cast<double>(sampledLines + 1) / static_cast<double>(sampledBytes);
-    const double estimate = perByte * static_cast<double>(bytes) * 1.1 + 16;
-    const double most = static_cast<double>(bytes) / 2 + 16;
-    m_RecordOffsets.reserve(static_cast<std::size_t>(estimate < most ? estimate : most));
 }
 
 int CsvDataProvider::GetRowCount() const

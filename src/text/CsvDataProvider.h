@@ -57,7 +57,6 @@ public:
 private:
     std::istream& ReadLine(std::string& line);
     void ConstructIndexMap(std::size_t blockSize);
-    void ReserveForLines(std::size_t bytes, std::size_t sampledBytes, std::size_t sampledLines);
     void SeekToRecord(int row);
     // The fields of the row, the row number first; the last row split is kept.
     const std::vector<std::string>& SplitRecord(int row);

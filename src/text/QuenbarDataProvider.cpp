@@ -2,11 +2,11 @@
 
 #include <climits>
 #include <cstring>
-#include <memory>
 
 #include "host/CfxFormat.h"
 #include "host/Exception.h"
 #include "host/StringConversion.h"
+#include "text/LineStarts.h"
 
 namespace VorlatImportExport {
 
@@ -78,37 +78,8 @@ void QuenbarDataProvider::ConstructIndexMap()
     ParseLine(line, m_SecondHeader, Tab);
     ++m_HeaderCount;
 
-    // Every line start after the headers with at least one byte there is a
-    // record: what a line-by-line read gives, found with block reads.
-    const std::streamoff start = m_Stream ? static_cast<std::streamoff>(m_Stream.tellg()) : -1;
-    if (start >= 0) {
-        std::unique_ptr<char[]> block(new char[IndexBlockSize]);
-        std::int64_t base = start;
-        bool lineStartsHere = true;
-        for (;;) {
-            m_Stream.read(block.get(), static_cast<std::streamsize>(IndexBlockSize));
-            const std::size_t n = static_cast<std::size_t>(m_Stream.gcount());
-            if (n == 0)
-                break;
-            if (lineStartsHere)
-                m_RecordOffsets.push_back(base);
-            const char* const first = block.get();
-            const char* const last = first + n;
-            const char* p = first;
-            lineStartsHere = false;
-            while (const void* hit = std::memchr(p, '\n', static_cast<std::size_t>(last - p))) {
-                p = static_cast<const char*>(hit) + 1;
-                if (p == last) {
-                    lineStartsHere = true;
-                    break;
-                }
-                m_RecordOffsets.push_back(base + (p - first));
-            }
-            base += static_cast<std::int64_t>(n);
-            if (n < IndexBlockSize)
-                break;
-        }
-    }
+    // Every line after the headers is a record.
+    FindLineStarts(m_Stream, IndexBlockSize, m_RecordOffsets);
     // A read error is no end of the file: a table cut short there must not
     // pass for the whole file.
     if (m_Stream.bad()) {
