@@ -1,37 +1,23 @@
 #include "analysis/GroupRankRecords.h"
 
-#include "chem/StringUtils.h"
+#include "frame/NumberTyping.h"
 #include "host/StringConversion.h"
 #include "host/TableDataProviderUtilities.h"
-#include "validation/DataValidator.h"
 
 namespace VorlatImportExport {
 
-namespace {
-
-std::string WithoutLeadingBlanks(const std::string& text)
-{
-    const std::size_t first = text.find_first_not_of(" \t");
-    return first == std::string::npos ? std::string() : text.substr(first);
-}
-
-} // namespace
-
 boost::any GroupRankRecord::RankValue(const std::wstring& text)
 {
-    static const UnboundedIntegerDataValidator integers;
-    static const UnboundedFloatDataValidator reals;
+    // Typed as the cells themselves are, so that a rank value is the value
+    // its cell holds: long IDs keep every digit. Blanks before the number
+    // (which the validators allow) are skipped; a text that is no number
+    // stays text.
     const std::string narrow = Host::ToSString(text);
-    // The validators allow blanks before a number; the number is read
-    // without them. A text they accept that still reads as no number (".e5")
-    // stays text rather than becoming a made-up 0.
-    if (integers.GetValidationState(narrow.c_str()) == DataValidator::Acceptable) {
-        int value = 0;
-        if (Chem::StringUtils::StringToInteger(WithoutLeadingBlanks(narrow), value))
-            return value;
-    } else if (reals.GetValidationState(narrow.c_str()) == DataValidator::Acceptable) {
-        float value = 0;
-        if (Chem::StringUtils::StringToReal(WithoutLeadingBlanks(narrow), value))
+    const std::size_t first = narrow.find_first_not_of(" \t");
+    if (first != std::string::npos) {
+        const std::size_t last = narrow.find_last_not_of(' ');
+        boost::any value;
+        if (TypeNumberText(std::string_view(narrow).substr(first, last - first + 1), value))
             return value;
     }
     return text;

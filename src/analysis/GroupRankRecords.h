@@ -25,8 +25,9 @@ public:
     boost::any GetValue(TDM_Query_Limits limit) const;
     int GetRow(TDM_Query_Limits limit) const { return limit == TDM_Query_Mins ? m_MinRow : m_MaxRow; }
 
-    // A cell text as a rank value: an int when the integer validator accepts
-    // it, else a float when the float validator does, else the text itself.
+    // A cell text as a rank value: the number the text holds, typed as cells
+    // are (int, float, or double where float would change it), blanks before
+    // it skipped; else the text itself.
     static boost::any RankValue(const std::wstring& text);
 
     boost::any m_MaxValue;

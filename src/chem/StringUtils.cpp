@@ -52,6 +52,8 @@ bool IsDecimalNumber(const char* p, const char* last)
 
 } // namespace
 
+bool IsDecimalNumberText(std::string_view text) { return IsDecimalNumber(text.data(), text.data() + text.size()); }
+
 bool StringToInteger(const std::string& text, int& value)
 {
     const char* first = text.data();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "host/Export.h"
 
@@ -18,6 +19,10 @@ VORLAT_EXPORT bool StringToInteger(const std::string& text, int& value);
 // a value beyond the range of float, or so small that it would round to zero,
 // is refused. Independent of the locale. value is set only on success.
 VORLAT_EXPORT bool StringToReal(const std::string& text, float& value);
+
+// True when the whole text follows StringToReal's grammar, whatever its
+// magnitude.
+bool IsDecimalNumberText(std::string_view text);
 
 } // namespace StringUtils
 } // namespace Chem

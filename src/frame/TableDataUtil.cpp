@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "chem/StringUtils.h"
+#include "frame/NumberTyping.h"
 #include "host/CfxFormat.h"
 #include "host/StringConversion.h"
 
@@ -19,12 +19,9 @@ boost::any TableDataUtil::SStringToBoostAny(const std::string& text)
     // The number parsers never consult the locale: the decimal separator is
     // the point whatever the user's settings, without switching conventions
     // for every cell.
-    int integer = 0;
-    if (Chem::StringUtils::StringToInteger(trimmed, integer))
-        return integer;
-    float real = 0;
-    if (Chem::StringUtils::StringToReal(trimmed, real))
-        return real;
+    boost::any value;
+    if (TypeNumberText(trimmed, value))
+        return value;
     return Host::ToWString(trimmed);
 }
 

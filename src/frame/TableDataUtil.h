@@ -19,8 +19,9 @@ public:
     TableDataUtil& operator=(const TableDataUtil&) { return *this; }
 
     // A field's text as a typed cell value: spaces around it are ignored,
-    // then an int if the text is one, else a float, else the trimmed text as
-    // wide text. An empty or all-space text comes back unchanged as wide text.
+    // then a number typed as TypeNumberText says (int, float, or double
+    // where float would change it), else the trimmed text as wide text. An
+    // empty or all-space text comes back unchanged as wide text.
     static boost::any SStringToBoostAny(const std::string& text);
 
     // A cell value as wide text: int, float, double and wide text through

@@ -11,9 +11,11 @@ namespace Host {
 // order: CfxFormat(L"%1-%2") << 3 << 4 gives "3-4". A placeholder without a
 // value stays as written.
 //
-// Float and double are written as the shortest text that reads back to the
-// same value ("0.1", "1e+20", "-0", "nan", "inf"), so one value always gives
-// one text.
+// Float and double are written with the shortest digits that read back to
+// the same value, in plain notation for magnitudes from 1e-6 up to 1e21
+// ("0.1", "100000", "0.0005") and with an exponent outside it ("1e+21",
+// "1e-7"); "-0", "nan" and "inf" as they are. One value always gives one
+// text, and the text is what a person would type.
 class VORLAT_EXPORT CfxFormat {
 public:
     explicit CfxFormat(const std::wstring& pattern);

@@ -13,6 +13,7 @@
 #include "chem/Molecule.h"
 #include "chem/MolUtilities.h"
 #include "chem/StringUtils.h"
+#include "frame/TableDataUtil.h"
 #include "host/CfxFormat.h"
 #include "host/Exception.h"
 #include "host/IndexingParser.h"
@@ -666,23 +667,9 @@ std::wstring SDDataProvider::GetColumnTitle(int column)
 
 boost::any SDDataProvider::TypePropertyValue(const std::string& text)
 {
-    const std::string trimmed = TrimSpaces(text);
-    int integer = 0;
-    if (Chem::StringUtils::StringToInteger(trimmed, integer))
-        return integer;
-    float real = 0;
-    if (Chem::StringUtils::StringToReal(trimmed, real)) {
-        // At most 3 decimals: written in fixed notation with 3 and read back.
-        char buffer[64];
-        const auto written = std::to_chars(buffer, buffer + sizeof buffer, real, std::chars_format::fixed, 3);
-        if (written.ec == std::errc()) {
-            float rounded = 0;
-            std::from_chars(buffer, written.ptr, rounded);
-            return rounded;
-        }
-        return real;
-    }
-    return Host::ToWString(trimmed);
+    // The same rule as a parsed record's values and CSV fields, without
+    // rounding: a held item shows the value its parsed record shows.
+    return TableDataUtil::SStringToBoostAny(TrimSpaces(text));
 }
 
 boost::any SDDataProvider::GetCellData(int row, int column)

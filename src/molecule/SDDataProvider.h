@@ -83,8 +83,8 @@ public:
     // Bytes held for the data items of the leading records.
     std::size_t GetHeldPropertyBytes() const;
 
-    // A data item's text as a cell value: spaces around it ignored, an int,
-    // else a float rounded to 3 decimals, else wide text.
+    // A data item's text as a cell value: spaces around it ignored, then
+    // typed as a CSV field is (TableDataUtil::SStringToBoostAny).
     static boost::any TypePropertyValue(const std::string& text);
 
 protected:

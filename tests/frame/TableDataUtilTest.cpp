@@ -45,13 +45,34 @@ TEST(TableDataUtil, SStringToBoostAnyTypesFieldText)
         {" 1.5", "float:1.5"},
         {"0.1", "float:0.1"},
         {"1e3", "float:1000"},        // not an integer, so a float
-        {"2147483648", "float:2147483648"},  // beyond int, so a float
-        {"123456789012", "float:123456790528"}, // single precision
+        {"100000", "int:100000"},
+        {"0.0005", "float:0.0005"},
+        {"8.87759e-05", "float:0.0000887759"},
+        {"-34.8187", "float:-34.8187"},
+        // Integers beyond int keep every digit: double up to 2^53, text past it.
+        {"2147483648", "double:2147483648"},
+        {"-2147483649", "double:-2147483649"},
+        {"123456789012", "double:123456789012"},
+        {"+0000123456789012", "double:123456789012"},
+        {"9007199254740992", "double:9007199254740992"},
+        {"9007199254740993", "text:9007199254740993"},
+        {"12345678901234567890", "text:12345678901234567890"},
+        {"-12345678901234567890", "text:-12345678901234567890"},
+        // Where float would change digits, or cannot hold the number: double.
+        {"16777216.0", "double:16777216"},
+        {"16777217.5", "double:16777217.5"},
+        {"123456789.25", "double:123456789.25"},
+        {"16777215.0", "float:16777215"},
+        {"1e50", "double:1e+50"},
+        {"1e-50", "double:1e-50"},
+        {"4e38", "double:4e+38"},
+        {"1e-40", "double:1e-40"},
+        {"1e400", "text:1e400"},      // beyond double: kept as written
+        {"1e-400", "text:1e-400"},    // would round to zero
         {"\t42", "text:\t42"},        // a tab is not trimmed, so no number
         {" abc ", "text:abc"},        // text is trimmed too
         {"1,5", "text:1,5"},
         {"nan", "text:nan"},
-        {"4e38", "text:4e38"},        // beyond float
     };
     for (const Case& c : cases)
         EXPECT_EQ(Describe(TableDataUtil::SStringToBoostAny(c.text)), c.typed) << '"' << c.text << '"';

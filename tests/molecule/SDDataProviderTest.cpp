@@ -60,7 +60,7 @@ TEST(SDDataProvider, IndexesNamesColumnsAndHeldItems)
     EXPECT_EQ(Text(p.GetCellData(1, 1)), L"Molecule-2");
     EXPECT_EQ(boost::any_cast<int>(p.GetCellData(2, 1)), 42);
     EXPECT_EQ(boost::any_cast<int>(p.GetCellData(0, 3)), 12);
-    EXPECT_EQ(boost::any_cast<float>(p.GetCellData(1, 4)), 2.346f);
+    EXPECT_EQ(boost::any_cast<float>(p.GetCellData(1, 4)), 2.34567f); // held values are not rounded
     EXPECT_EQ(Text(p.GetCellData(1, 3)), L"x");          // a repeated item keeps its first value
     EXPECT_EQ(boost::any_cast<int>(p.GetCellData(1, 2)), 2);
     EXPECT_EQ(p.GetRowTitle(2), L"3");
