@@ -676,21 +676,25 @@ boost::any SDDataProvider::GetCellData(int row, int column)
 {
     if (row < 0 || row >= m_numRecords || column < 0)
         return boost::any();
+    if (column == 2)
+        return row + 1;
+
+    // A record whose data items are held answers every cell but its
+    // structure from them, whether or not the record was parsed since: so a
+    // cell shows one value whatever was read before it (a parsed record
+    // holds a long value whole, the index its first lines). An item the
+    // record lacks is empty, without parsing the record to find that out.
+    const std::size_t column_ = static_cast<std::size_t>(column);
+    if (column != 0 && static_cast<std::size_t>(row) < m_molPropertyMaps.GetRecordCount() &&
+        column_ < m_columnNames.size()) {
+        std::string_view text;
+        if (m_molPropertyMaps.Get(static_cast<std::size_t>(row), m_columnNameNumbers[column_], text))
+            return TypePropertyValue(std::string(text));
+        return boost::any();
+    }
 
     SDMoleculeInfo* record = m_moleculeCache.Find(row);
     if (!record) {
-        const std::size_t column_ = static_cast<std::size_t>(column);
-        if (static_cast<std::size_t>(row) < m_molPropertyMaps.GetRecordCount() && column_ < m_columnNames.size()) {
-            if (column == 2)
-                return row + 1;
-            if (column != 0) {
-                std::string_view text;
-                if (m_molPropertyMaps.Get(static_cast<std::size_t>(row), m_columnNameNumbers[column_], text))
-                    return TypePropertyValue(std::string(text));
-                if (column < m_maxRecordColumns)
-                    return boost::any();
-            }
-        }
         SeekToRecord(row);
         record = GetMolecule(column != 0);
         if (!record)
@@ -712,17 +716,23 @@ boost::any SDDataProvider::GetCellData(int row, int column)
         }
         return record->GetChemDoc();
     case 1:
-        return Host::ToWString(record->GetMoleculeName());
-    case 2:
-        return row + 1;
+        // Typed as a held name is, so the column follows one rule.
+        return TypePropertyValue(record->GetMoleculeName());
     default: {
-        if (static_cast<std::size_t>(column) >= m_columnNames.size())
+        if (column_ >= m_columnNames.size())
             return boost::any();
-        const std::string& name = m_columnNames[static_cast<std::size_t>(column)];
+        const std::string& name = m_columnNames[column_];
         const int count = record->GetNumProperties();
         for (int i = 0; i < count; ++i)
-            if (record->GetPropertyName(i) == name)
+            if (record->GetPropertyName(i) == name) {
+                // The record lists every column's name; one its molecule
+                // lacks is a missing item, empty as a held one is, not an
+                // empty text.
+                const Chem::Molecule* molecule = record->GetMolecule();
+                if (molecule && !molecule->HasProperty(name))
+                    return boost::any();
                 return record->GetPropertyValue(i);
+            }
         return boost::any();
     }
     }
@@ -730,19 +740,20 @@ boost::any SDDataProvider::GetCellData(int row, int column)
 
 const std::type_info& SDDataProvider::GetCellDataTypeId(int row, int column) const
 {
-    if (row >= 0 && column >= 0 && !m_moleculeCache.Find(row) &&
-        static_cast<std::size_t>(row) < m_molPropertyMaps.GetRecordCount() &&
+    if (row >= 0 && column >= 0 && static_cast<std::size_t>(row) < m_molPropertyMaps.GetRecordCount() &&
         static_cast<std::size_t>(column) < m_columnNames.size()) {
-        if (column == 0)
-            return typeid(Host::Structure);
-        if (column == 2)
+        if (column == 0) {
+            if (!m_moleculeCache.Find(row))
+                return typeid(Host::Structure);
+        } else if (column == 2) {
             return typeid(int);
-        std::string_view text;
-        if (m_molPropertyMaps.Get(static_cast<std::size_t>(row), m_columnNameNumbers[static_cast<std::size_t>(column)],
-                                  text))
-            return TypePropertyValue(std::string(text)).type();
-        if (column < m_maxRecordColumns)
+        } else {
+            std::string_view text;
+            if (m_molPropertyMaps.Get(static_cast<std::size_t>(row),
+                                      m_columnNameNumbers[static_cast<std::size_t>(column)], text))
+                return TypePropertyValue(std::string(text)).type();
             return typeid(void);
+        }
     }
     return TableDataProviderBase::GetCellDataTypeId(row, column);
 }

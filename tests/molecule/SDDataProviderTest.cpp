@@ -75,11 +75,11 @@ TEST(SDDataProvider, IndexesNamesColumnsAndHeldItems)
     EXPECT_TRUE(p.GetMolProperty(1, "ID", held));
     EXPECT_EQ(held, "changed");
 
-    // Structure cells parse the record; the row is then served from it.
+    // Structure cells parse the record; its other cells keep their values.
     const boost::any structure = p.GetCellData(2, 0);
     ASSERT_EQ(structure.type(), typeid(Chem::ChemDoc*));
     EXPECT_EQ(Chem::MoleculeToSmiles(MoleculeOf(structure)), "CCO");
-    EXPECT_EQ(Text(p.GetCellData(2, 1)), L"42");
+    EXPECT_EQ(boost::any_cast<int>(p.GetCellData(2, 1)), 42);
     EXPECT_EQ(p.GetCellDataTypeId(2, 0), typeid(Chem::ChemDoc*));
 
     SDImportOptions::SetSortPropertiesOnImport(true);
@@ -104,9 +104,12 @@ TEST(SDDataProvider, LongValuesRecordEndsAndOffsets)
     EXPECT_EQ(p.GetMoleculeOffset(-1), -1);
     EXPECT_EQ(p.GetMoleculeOffset(2), -1);
     EXPECT_EQ(p.GetMoleculeSize(2), -1);
-    // A parsed record keeps the whole value.
+    // The cell keeps the held value once the record is parsed; a record that
+    // is not held shows the parsed record's whole value.
     EXPECT_EQ(Chem::MoleculeToSmiles(MoleculeOf(p.GetCellData(0, 0))), "CCO");
-    EXPECT_EQ(Text(p.GetCellData(0, 3)), std::wstring(fifteen.begin(), fifteen.end()));
+    EXPECT_EQ(Text(p.GetCellData(0, 3)), L"1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n...");
+    SdFile oneHeld(first + first, 1);
+    EXPECT_EQ(Text(oneHeld.provider.GetCellData(1, 3)), std::wstring(fifteen.begin(), fifteen.end()));
 }
 
 TEST(SDDataProvider, HeldRecordsCacheAndReparsing)
