@@ -1,5 +1,8 @@
 #include "chem/Depiction.h"
 
+#include <clocale>
+#include <locale>
+#include <string>
 #include <memory>
 
 #include <GraphMol/Conformer.h>
@@ -10,11 +13,57 @@
 
 #include "chem/Molecule.h"
 #include "chem/detail/MoleculeImpl.h"
+#include "host/CfxLocalizationEnabler.h"
 
 namespace Chem {
 
+namespace {
+
+// The toolkit writes SVG numbers through C++ streams that take the global
+// C++ locale. A host that made a comma-decimal locale global would get
+// "200,0" coordinates, which no SVG reader takes; while it lives, this puts
+// the classic locale in place, only when needed. The global C++ locale is
+// the process's: the swap is as safe as the host's own use of it while a
+// drawing is made.
+class ClassicGlobalLocale {
+public:
+    ClassicGlobalLocale()
+    {
+        const std::locale current;
+        if (std::use_facet<std::numpunct<char>>(current).decimal_point() != '.' ||
+            std::use_facet<std::numpunct<char>>(current).thousands_sep() != ',' ||
+            !std::use_facet<std::numpunct<char>>(current).grouping().empty()) {
+            // Making a locale global also sets the C library's; its setting
+            // is put back as it was.
+            const char* cLocale = std::setlocale(LC_ALL, nullptr);
+            m_PreviousC = cLocale ? cLocale : "C";
+            m_Previous = std::locale::global(std::locale::classic());
+            m_Swapped = true;
+        }
+    }
+    ~ClassicGlobalLocale()
+    {
+        if (m_Swapped) {
+            std::locale::global(m_Previous);
+            std::setlocale(LC_ALL, m_PreviousC.c_str());
+        }
+    }
+    ClassicGlobalLocale(const ClassicGlobalLocale&) = delete;
+    ClassicGlobalLocale& operator=(const ClassicGlobalLocale&) = delete;
+
+private:
+    std::locale m_Previous;
+    std::string m_PreviousC;
+    bool m_Swapped = false;
+};
+
+} // namespace
+
 std::string MoleculeToSvg(const Molecule* molecule, int width, int height)
 {
+    // SVG numbers take the decimal point whatever the user's locale.
+    Host::CfxLocalizationEnabler numericConventions(0, "C");
+    ClassicGlobalLocale classicStreams;
     if (!molecule || molecule->GetAtomCount() == 0)
         return std::string();
     try {

@@ -12,6 +12,7 @@
 #include "chem/ChemDoc.h"
 #include "chem/MolUtilities.h"
 #include "chem/detail/MoleculeImpl.h"
+#include "host/CfxLocalizationEnabler.h"
 
 namespace Chem {
 
@@ -153,6 +154,9 @@ ImportMOL::~ImportMOL() = default;
 
 bool ImportMOL::ImportNextMolecule(CTextArchiveParser& parser, Object* root, void*)
 {
+    // The toolkit reads numbers with the C library: the decimal point must
+    // be the point whatever the user's locale.
+    Host::CfxLocalizationEnabler numericConventions(0, "C");
     if (!root || root->GetClassType() != TreeRoot::classType)
         return false;
     const std::string& text = parser.GetText();

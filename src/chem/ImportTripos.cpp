@@ -1,6 +1,7 @@
 #include "chem/ImportTripos.h"
 
 #include <cctype>
+#include <charconv>
 #include <memory>
 #include <sstream>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include "chem/ChemDoc.h"
 #include "chem/MolUtilities.h"
 #include "chem/detail/MoleculeImpl.h"
+#include "host/CfxLocalizationEnabler.h"
 
 namespace Chem {
 
@@ -99,6 +101,17 @@ void Tidy(RDKit::RWMol& mol)
     }
 }
 
+// A coordinate as the number its text starts with, read with the decimal
+// point whatever the locale.
+bool ReadCoordinate(const std::string& text, double& value)
+{
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (first != last && *first == '+')
+        ++first;
+    return std::from_chars(first, last, value).ec == std::errc();
+}
+
 // The ATOM and BOND sections read directly; null without a readable atom.
 std::unique_ptr<RDKit::RWMol> ReadSections(const std::vector<std::string>& lines)
 {
@@ -117,13 +130,8 @@ std::unique_ptr<RDKit::RWMol> ReadSections(const std::vector<std::string>& lines
         const std::vector<std::string> tokens = Tokens(line);
         if (section == "@<TRIPOS>ATOM" && tokens.size() >= 6) {
             double x = 0, y = 0, z = 0;
-            try {
-                x = std::stod(tokens[2]);
-                y = std::stod(tokens[3]);
-                z = std::stod(tokens[4]);
-            } catch (...) {
+            if (!ReadCoordinate(tokens[2], x) || !ReadCoordinate(tokens[3], y) || !ReadCoordinate(tokens[4], z))
                 continue;
-            }
             RDKit::Atom atom(ElementOf(tokens[5]));
             const unsigned index = mol->addAtom(&atom, true, false);
             conformer->setAtomPos(index, RDGeom::Point3D(x, y, z));
@@ -199,6 +207,9 @@ ImportTripos::~ImportTripos() = default;
 
 bool ImportTripos::Import(CTextArchiveParser& parser, Object* root, Host::IProgressMonitor&)
 {
+    // The toolkit reads numbers with the C library: the decimal point must
+    // be the point whatever the user's locale.
+    Host::CfxLocalizationEnabler numericConventions(0, "C");
     if (!root || root->GetClassType() != TreeRoot::classType)
         return false;
     const std::vector<std::string> lines = Lines(parser.GetText());

@@ -8,6 +8,7 @@
 #include "chem/ChemDoc.h"
 #include "chem/Molecule.h"
 #include "chem/detail/MoleculeImpl.h"
+#include "host/CfxLocalizationEnabler.h"
 #include "host/StringConversion.h"
 
 namespace Chem {
@@ -94,6 +95,7 @@ std::wstring GetMoleculeName(ChemDoc* document)
 
 std::string MoleculeToSmiles(const Molecule* molecule)
 {
+    Host::CfxLocalizationEnabler numericConventions(0, "C");
     if (!molecule || molecule->GetAtomCount() == 0)
         return std::string();
     const RDKit::RWMol& mol = detail::Toolkit(*molecule);
