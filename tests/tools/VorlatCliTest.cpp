@@ -121,6 +121,51 @@ TEST(VorlatCli, QueriesAnswerTheFourKinds)
     EXPECT_NE(result.err.find("is not numerical"), std::string::npos);
 }
 
+// Values as the file holds them: long IDs, numbers a person types, commas in
+// texts, titles that repeat.
+TEST(VorlatCli, QueriesFindValuesAsTheFileHoldsThem)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("vorlat-values-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string file = "'" + (dir / "values.csv").string() + "'";
+    std::ofstream(dir / "values.csv") << "id,name,v,v\n"
+                                         "123456789012,\"Smith, John\",100000,1\n"
+                                         "123456789013,Jones,2,7\n"
+                                         "123456789012345678901,Brown,0.0005,3\n";
+
+    struct Case {
+        std::string arguments;
+        std::string out;
+    } cases[] = {
+        {"--equal id=123456789013", "id\n123456789013\n"},
+        {"--equal id=123456789012", "id\n123456789012\n"},
+        {"--equal id=123456789012345678901", "id\n123456789012345678901\n"},
+        {"--equal v=1e5", "id\n123456789012\n"},
+        {"--equal v=2.0", "id\n123456789013\n"},
+        {"--equal v=5e-4", "id\n123456789012345678901\n"},
+        {"--equal 'name=Smith, John' --equal name=Nobody", "id\n123456789012\n"},
+        {"--equal 'name=Nobody,Smith\\, John'", "id\n123456789012\n"},
+        {"--group-by id --groups 123456789013", "id\n123456789013\n"},
+    };
+    for (const Case& c : cases) {
+        const Result result = RunTool("query " + file + " " + c.arguments + " --columns id --format csv");
+        EXPECT_EQ(result.status, 0) << c.arguments << ": " << result.err;
+        EXPECT_EQ(result.out, c.out) << c.arguments;
+    }
+    // Column numbers pick that column, not the first one of its title.
+    Result result = RunTool("query " + file + " --equal name=Jones --columns 3,4 --format csv");
+    EXPECT_EQ(result.out, "v,v\n2,7\n");
+    result = RunTool("query " + file + " --group-by name --max 4 --groups Brown --columns 4 --format csv");
+    EXPECT_EQ(result.out, "v\n3\n");
+    // Long IDs are numbers in JSON, digit for digit.
+    result = RunTool("query " + file + " --equal name=Jones --columns id,2 --format json");
+    EXPECT_EQ(nlohmann::json::parse(result.out)[0]["id"].dump(), "123456789013") << result.out;
+    result = RunTool("query " + file + " --equal id=1 --equal name=x");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("--equal names one column"), std::string::npos) << result.err;
+    std::filesystem::remove_all(dir);
+}
+
 TEST(VorlatCli, Mol2QuenbarAndGroups)
 {
     // A Mol2 file written by Open Babel from the SD example (no hydrogens).

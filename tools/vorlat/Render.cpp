@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cwchar>
 #include <map>
@@ -240,6 +241,10 @@ nlohmann::ordered_json JsonValue(const boost::any& value)
         const auto result = std::from_chars(text.data(), text.data() + text.size(), number);
         if (result.ec != std::errc() || !std::isfinite(number))
             return text;
+        // Whole numbers (long IDs held as double) as JSON integers: 123456789012,
+        // not 123456789012.0.
+        if (std::fabs(number) <= 9007199254740992.0 && std::trunc(number) == number)
+            return static_cast<std::int64_t>(number);
         return number;
     }
     if (value.empty())

@@ -64,7 +64,7 @@ struct ExportOptions {
 struct QueryOptions {
     std::string file;
     std::string type;
-    std::string equal;
+    std::vector<std::string> equal;
     std::string groupBy;
     std::vector<std::string> groups;
     std::string max;
@@ -110,24 +110,34 @@ void Print(const vorlat::TableSlice& slice, const std::string& format, int width
         throw vorlat::UserError("could not write the output");
 }
 
+// A comma list; "\\," is a comma inside a text.
 std::vector<std::string> Split(const std::string& text)
 {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t comma = text.find(',', start);
-        parts.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-        if (comma == std::string::npos)
-            return parts;
-        start = comma + 1;
+    std::vector<std::string> parts(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == ',')
+            parts.back() += text[++i];
+        else if (text[i] == ',')
+            parts.emplace_back();
+        else
+            parts.back() += text[i];
     }
+    return parts;
 }
 
-std::vector<std::wstring> Wide(const std::vector<std::string>& texts)
+// A value the user typed, read as a cell is and written back as a cell's
+// text: "2.0" finds a cell that holds 2, "1e5" one that holds 100000.
+std::wstring AsCellText(const std::string& typed)
+{
+    return VorlatImportExport::TableDataUtil::BoostAny2WString(
+        VorlatImportExport::TableDataUtil::SStringToBoostAny(typed));
+}
+
+std::vector<std::wstring> AsCellTexts(const std::vector<std::string>& texts)
 {
     std::vector<std::wstring> wide;
     for (const std::string& text : texts)
-        wide.push_back(Host::ToWString(text));
+        wide.push_back(AsCellText(text));
     return wide;
 }
 
@@ -153,11 +163,13 @@ int Query(const QueryOptions& options)
     const boost::shared_ptr<VorlatImportExport::TableDataAnalyzer> analyzer(
         new VorlatImportExport::TableDataAnalyzer(table));
 
-    // The view's columns by title (numbers given on the command line are
-    // turned into the titles of those columns).
-    std::vector<std::wstring> columnNames;
-    for (int column : options.columns.empty() ? std::vector<int>() : vorlat::ResolveColumns(options.columns, *table))
-        columnNames.push_back(table->GetColumnTitle(column));
+    // The queries answer with every column; the rows they choose are then
+    // shown with the columns asked for, by number, so that a title that
+    // repeats still picks the column named.
+    const std::vector<std::wstring> columnNames;
+    std::vector<int> shownColumns = vorlat::ResolveColumns(options.columns, *table);
+    if (options.columns.empty())
+        shownColumns = vorlat::AllRows(table->GetColumnCount());
 
     const std::string rankName = !options.max.empty() ? options.max : options.min;
     const VorlatImportExport::TDM_Query_Limits limit =
@@ -166,14 +178,29 @@ int Query(const QueryOptions& options)
     boost::shared_ptr<Host::ITableDataProvider> view;
     std::string what;
     if (!options.equal.empty()) {
-        const std::size_t equals = options.equal.find('=');
-        if (equals == std::string::npos)
-            throw vorlat::UserError("--equal takes COLUMN=TEXT[,TEXT...], not \"" + options.equal + "\"");
-        const int column = OneColumn(options.equal.substr(0, equals), *table);
-        VorlatImportExport::TDMGetEqualToQuery query(column, Wide(Split(options.equal.substr(equals + 1))),
-                                                     columnNames);
+        // Once: COLUMN=TEXT[,TEXT...]; repeated: one COLUMN=TEXT each, its
+        // text whole (commas and all). Every one names the same column.
+        std::string columnName;
+        std::vector<std::string> texts;
+        for (const std::string& equal : options.equal) {
+            const std::size_t equals = equal.find('=');
+            if (equals == std::string::npos)
+                throw vorlat::UserError("--equal takes COLUMN=TEXT[,TEXT...], not \"" + equal + "\"");
+            const std::string name = equal.substr(0, equals);
+            if (!columnName.empty() && name != columnName)
+                throw vorlat::UserError("--equal names one column; \"" + columnName + "\" and \"" + name + "\" differ");
+            columnName = name;
+            if (options.equal.size() == 1)
+                texts = Split(equal.substr(equals + 1));
+            else
+                texts.push_back(equal.substr(equals + 1));
+        }
+        const int column = OneColumn(columnName, *table);
+        VorlatImportExport::TDMGetEqualToQuery query(column, AsCellTexts(texts), columnNames);
         view = query.Query(table, analyzer);
-        what = "first row where " + options.equal;
+        what = "first row where " + columnName + " is ";
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            what += (i ? " or " : "") + texts[i];
     } else if (options.groupBy.empty()) {
         // No grouping: the column's largest and smallest value.
         const int column = OneColumn(rankName, *table);
@@ -198,7 +225,7 @@ int Query(const QueryOptions& options)
         return 0;
     } else {
         const int groupColumn = OneColumn(options.groupBy, *table);
-        const std::vector<std::wstring> groups = Wide(options.groups);
+        const std::vector<std::wstring> groups = AsCellTexts(options.groups);
         if (ranked) {
             const int rankColumn = OneColumn(rankName, *table);
             std::vector<int> numerical;
@@ -221,17 +248,18 @@ int Query(const QueryOptions& options)
             // Every group, in the order of their texts.
             std::vector<int> rows;
             analyzer->GetGroups(groupColumn, {}, rows);
-            std::vector<int> columns;
-            for (const std::wstring& name : columnNames)
-                columns.push_back(VorlatImportExport::TableDataUtil::FindColumnFromTable(table, name));
-            if (columnNames.empty())
-                for (int column = 0; column < table->GetColumnCount(); ++column)
-                    columns.push_back(column);
-            view.reset(new VorlatImportExport::FilteredTableDataProvider(table, rows, columns));
+            view.reset(new VorlatImportExport::FilteredTableDataProvider(table, rows, shownColumns));
             what = "rows by " + options.groupBy;
         }
     }
 
+    // The chosen rows with the columns asked for.
+    auto* chosen = dynamic_cast<VorlatImportExport::FilteredTableDataProvider*>(view.get());
+    std::vector<int> fullRows;
+    for (int row = 0; chosen && row < chosen->GetRowCount(); ++row)
+        fullRows.push_back(chosen->ConvertFilteredToFullRow(row));
+    if (chosen)
+        view.reset(new VorlatImportExport::FilteredTableDataProvider(table, fullRows, shownColumns));
     auto& filtered = dynamic_cast<VorlatImportExport::FilteredTableDataProvider&>(*view);
     vorlat::TableSlice slice{*view, vorlat::AllRows(view->GetRowCount()), vorlat::AllRows(view->GetColumnCount())};
     // Rows are titled as in the file.
@@ -368,7 +396,10 @@ int main(int argc, char** argv)
     queryCommand->add_option("FILE", query.file, "The file to open")->required();
     queryCommand->add_option("--type", query.type, "The file's type, whatever its name")->check(FileTypes);
     queryCommand->add_option("--equal", query.equal,
-                             "COLUMN=TEXT[,TEXT...]: the first row whose cell reads as one of the texts");
+                             "COLUMN=TEXT[,TEXT...]: the first row whose cell reads as one of the texts (\\, for a "
+                             "comma in a text); repeat it, one COLUMN=TEXT each, for texts with commas")
+        ->expected(1)
+        ->take_all();
     queryCommand->add_option("--group-by", query.groupBy, "Group the rows by this column's text");
     queryCommand->add_option("--groups", query.groups, "Only these groups (with --group-by): A,B,...")
         ->delimiter(',');
