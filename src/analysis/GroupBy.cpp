@@ -27,8 +27,9 @@ void GroupBy::GetGroup(const std::wstring& key, std::vector<int>& rows) const
     const auto found = m_Groups.find(key);
     if (found == m_Groups.end())
         return;
-    rows.reserve(rows.size() + found->second.size());
-    rows.insert(rows.end(), found->second.begin(), found->second.end());
+    const std::vector<int>& members = found->second.rows;
+    rows.reserve(rows.size() + members.size());
+    rows.insert(rows.end(), members.begin(), members.end());
 }
 
 void GroupBy::GetAllRows(boost::shared_ptr<Host::ITableDataProvider> table, std::vector<int>& rows) const
@@ -64,20 +65,33 @@ void GroupBy::Group(boost::shared_ptr<Host::ITableDataProvider> table, const std
         if (rankColumn != -1)
             rankValues[static_cast<std::size_t>(row)] = table->GetCellData(row, rankColumn);
     }
-    for (auto& [key, number] : numbers)
-        m_Groups.emplace(key, std::move(groups[number]));
+    for (auto& [key, number] : numbers) {
+        std::vector<int>& rows = groups[number];
+        const std::size_t last = rows.size() - 1;
+        m_Groups.emplace(key, Members{std::move(rows), last});
+    }
     if (rankColumn != -1)
         Rank(rankValues);
 }
 
 void GroupBy::Rank(const std::vector<boost::any>& rankValues)
 {
-    // A stable sort by Compare: rows of equal values keep their order.
-    for (auto& [key, rows] : m_Groups)
-        std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
-            return Host::TableDataProviderUtilities::Compare(rankValues[static_cast<std::size_t>(a)],
-                                                             rankValues[static_cast<std::size_t>(b)]) < 0;
+    using Host::TableDataProviderUtilities;
+    const auto value = [&](int row) -> const boost::any& { return rankValues[static_cast<std::size_t>(row)]; };
+    const auto isNumber = [&](int row) { return TableDataProviderUtilities::IsNumeric(value(row)); };
+    // A stable sort, numbers before everything else (Compare would put empty
+    // cells before them and texts after them), then by Compare: rows of
+    // equal values keep their order. The last representative is the largest
+    // number, or the last row of a group without one.
+    for (auto& [key, group] : m_Groups) {
+        std::stable_sort(group.rows.begin(), group.rows.end(), [&](int a, int b) {
+            if (isNumber(a) != isNumber(b))
+                return isNumber(a);
+            return TableDataProviderUtilities::Compare(value(a), value(b)) < 0;
         });
+        const auto numbers = static_cast<std::size_t>(std::count_if(group.rows.begin(), group.rows.end(), isNumber));
+        group.last = (numbers > 0 ? numbers : group.rows.size()) - 1;
+    }
 }
 
 void GroupBy::GetGroup(boost::shared_ptr<Host::ITableDataProvider> table, int row, std::vector<int>& rows) const
@@ -101,8 +115,7 @@ void GroupBy::GetGroupRepresentatives(boost::shared_ptr<Host::ITableDataProvider
     }
     rows.reserve(rows.size() + m_Groups.size());
     for (const auto& [key, group] : m_Groups)
-        if (!group.empty())
-            rows.push_back(last ? group.back() : group.front());
+        rows.push_back(group.rows[last ? group.last : 0]);
 }
 
 } // namespace VorlatGroupBy

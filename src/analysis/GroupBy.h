@@ -22,11 +22,16 @@ public:
     ~GroupBy();
 
     // Regroups the table by columns and orders each group by rankColumn
-    // (-1: row order), stably.
+    // (-1: row order), stably. A group with numbers in the rank column has
+    // them first, ascending, and its other rows (texts, empty cells) after
+    // them; a group without a number is in the order of its values.
     void Group(boost::shared_ptr<Host::ITableDataProvider> table, const std::vector<int>& columns, int rankColumn);
     // The rows of the group of row, as the table's cells read now.
     void GetGroup(boost::shared_ptr<Host::ITableDataProvider> table, int row, std::vector<int>& rows) const;
-    // One row per group, in key order: its last (largest rank) or first.
+    // One row per group, in key order: its last or first. With a rank
+    // column these are the group's largest and smallest number (the last
+    // and the first row among equal ones); a group without a number gives
+    // the last and first in its values' order.
     void GetGroupRepresentatives(boost::shared_ptr<Host::ITableDataProvider> table, std::vector<int>& rows,
                                  bool last) const;
 
@@ -38,8 +43,13 @@ private:
     // Orders each group's rows by their rank values (one per table row).
     void Rank(const std::vector<boost::any>& rankValues);
 
+    struct Members {
+        std::vector<int> rows; // in rank order
+        std::size_t last = 0;  // position of the last representative in rows
+    };
+
     std::vector<int> m_Columns;
-    std::map<std::wstring, std::vector<int>> m_Groups;
+    std::map<std::wstring, Members> m_Groups;
 };
 
 } // namespace VorlatGroupBy

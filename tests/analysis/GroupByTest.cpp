@@ -101,3 +101,35 @@ TEST(GroupBy, MembersFollowTheCurrentCells)
     grouping.GetGroup(table, 2, rows);
     EXPECT_EQ(rows, (Rows{1})); // the group of its new text, without it
 }
+
+TEST(GroupBy, NumbersRepresentGroupsBeforeTextsAndEmptyCells)
+{
+    struct Case {
+        const char* name;
+        std::vector<boost::any> ranks; // of one group, in row order
+        Rows order;                    // the group's rows after ranking
+        int first, last;
+    };
+    const std::vector<Case> cases = {
+        // Numbers ascending (equal ones in row order), then the rest.
+        {"mixed", {boost::any(), boost::any(5), W(L"NA"), boost::any(2.5f), boost::any(5.0)}, {3, 1, 4, 0, 2}, 3, 4},
+        {"one number", {W(L"NA"), boost::any(-7), boost::any()}, {1, 2, 0}, 1, 1},
+        // No number: the texts' order, the empty cell first.
+        {"no number", {W(L"NA"), boost::any(), W(L"-")}, {1, 2, 0}, 1, 0},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::vector<boost::any>> cells;
+        for (const boost::any& rank : c.ranks)
+            cells.push_back({W(L"x"), rank});
+        const auto table = VorlatTest::MakeTable({L"g", L"rank"}, cells);
+        GroupBy grouping;
+        grouping.Group(table, {0}, 1);
+        Rows rows;
+        grouping.GetGroup(table, 0, rows);
+        EXPECT_EQ(rows, c.order) << c.name;
+        rows.clear();
+        grouping.GetGroupRepresentatives(table, rows, false);
+        grouping.GetGroupRepresentatives(table, rows, true);
+        EXPECT_EQ(rows, (Rows{c.first, c.last})) << c.name;
+    }
+}
