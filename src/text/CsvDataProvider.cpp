@@ -7,7 +7,9 @@
 #include "host/CfxFormat.h"
 #include "host/Exception.h"
 #include "host/StringConversion.h"
-#include "text/LineStarts.h"
+#include "host/RandomAccess.h"
+#include "text/RecordStarts.h"
+#include "text/TextRecords.h"
 
 namespace VorlatImportExport {
 
@@ -29,36 +31,53 @@ CsvDataProvider::CsvDataProvider(const CsvDataProvider& other)
     : TableDataProviderBase(other),
       m_Stream(other.m_Stream),
       m_ColumnTitles(other.m_ColumnTitles),
-      m_RecordOffsets(other.m_RecordOffsets)
+      m_RecordOffsets(other.m_RecordOffsets),
+      m_EndOffset(other.m_EndOffset)
 {
 }
 
 CsvDataProvider::~CsvDataProvider() = default;
 
-std::istream& CsvDataProvider::ReadLine(std::string& line)
+void CsvDataProvider::TrimRecordEnd(std::string& record)
 {
-    std::getline(m_Stream, line);
-    std::size_t end = line.size();
-    while (end > 0 && IsCSpace(line[end - 1]))
+    // Blanks and the line end go from the record's end only: a quoted field
+    // keeps the line breaks and blanks inside it.
+    std::size_t end = record.size();
+    while (end > 0 && IsCSpace(record[end - 1]))
         --end;
-    line.resize(end);
-    return m_Stream;
+    record.resize(end);
 }
 
 void CsvDataProvider::ConstructIndexMap(std::size_t blockSize)
 {
-    std::string header;
-    const bool headerRead = static_cast<bool>(ReadLine(header));
-    m_ColumnTitles.emplace_back("Index");
-    Chem::CsvUtilities::GetFields(header, m_ColumnTitles);
+    StreamExceptionsOff noExceptions(m_Stream);
+    Host::RequireRandomAccess(m_Stream, "CsvDataProvider", __LINE__);
+    SkipByteOrderMark(m_Stream, static_cast<std::streamoff>(m_Stream.tellg()));
 
-    if (headerRead)
-        FindLineStarts(m_Stream, blockSize, m_RecordOffsets);
+    // The header is the first record: a quoted title may hold a line break.
+    RecordScan scan;
+    scan.blockSize = blockSize;
+    m_EndOffset = FindRecordStarts(m_Stream, scan, m_RecordOffsets);
     // A read error is no end of the file: a table cut short there must not
     // pass for the whole file.
     if (m_Stream.bad())
         throw Host::OrvixException("CsvDataProvider", __LINE__, L"Unable to read file.");
     m_Stream.clear();
+
+    m_ColumnTitles.emplace_back("Index");
+    if (!m_RecordOffsets.empty()) {
+        std::string header;
+        ReadRecordBytes(m_Stream, m_RecordOffsets[0], RecordEnd(0), header);
+        TrimRecordEnd(header);
+        Chem::CsvUtilities::GetFields(header, m_ColumnTitles);
+        m_RecordOffsets.erase(m_RecordOffsets.begin());
+    }
+    m_Stream.clear();
+}
+
+std::int64_t CsvDataProvider::RecordEnd(std::size_t index) const
+{
+    return index + 1 < m_RecordOffsets.size() ? m_RecordOffsets[index + 1] : m_EndOffset;
 }
 
 int CsvDataProvider::GetRowCount() const
@@ -69,28 +88,19 @@ int CsvDataProvider::GetRowCount() const
 
 int CsvDataProvider::GetColumnCount() const { return static_cast<int>(m_ColumnTitles.size()); }
 
-void CsvDataProvider::SeekToRecord(int row)
-{
-    m_Stream.clear();
-    const std::streamoff offset = static_cast<std::streamoff>(m_RecordOffsets[static_cast<std::size_t>(row)]);
-    // Reading rows in order finds the stream already there: a seek would
-    // throw away the stream's buffer and read it again.
-    if (static_cast<std::streamoff>(m_Stream.tellg()) == offset)
-        return;
-    m_Stream.clear();
-    m_Stream.seekg(offset, std::ios::beg);
-}
-
 const std::vector<std::string>& CsvDataProvider::SplitRecord(int row)
 {
     if (row == m_SplitRow)
         return m_SplitFields;
-    SeekToRecord(row);
-    const bool read = static_cast<bool>(ReadLine(m_Line));
+    StreamExceptionsOff noExceptions(m_Stream);
+    const std::size_t index = static_cast<std::size_t>(row);
+    const bool read = ReadRecordBytes(m_Stream, m_RecordOffsets[index], RecordEnd(index), m_Line);
     m_SplitFields.clear();
     m_SplitFields.push_back(std::to_string(row + 1));
-    if (read)
+    if (read) {
+        TrimRecordEnd(m_Line);
         Chem::CsvUtilities::GetFields(m_Line, m_SplitFields);
+    }
     // A failed read (the file shrank, the stream broke) is not kept, so the
     // next read tries again.
     m_SplitRow = read ? row : -1;

@@ -11,11 +11,13 @@
 
 namespace VorlatImportExport {
 
-// A comma-separated text file as a read-only table. The first line holds the
-// column titles, every later line is a row. The file is never loaded: the
-// constructor records where each line starts, and a cell read seeks to its
-// line, reads it and splits it. Column 0, titled "Index", holds the 1-based
-// row number; the file's columns follow.
+// A comma-separated text file as a read-only table. The first record holds
+// the column titles, every later record is a row. A record is a line, or
+// several where a quoted field holds line breaks; lines end in LF, CR LF or
+// a lone CR, and a UTF-8 byte-order mark at the start is skipped. The file
+// is never loaded: the constructor records where each record starts, and a
+// cell read seeks to its record, reads it and splits it. Column 0, titled
+// "Index", holds the 1-based row number; the file's columns follow.
 //
 // The caller opens the stream (positioned at the header line), owns it and
 // keeps it alive as long as the provider and its copies. Copies share the
@@ -27,7 +29,10 @@ public:
     static constexpr std::size_t DefaultIndexBlockSize = 1 << 20;
 
     // Throws Host::OrvixException "Unable to read file." when the stream
-    // reports a read error while it is indexed (its end is no error).
+    // reports a read error while it is indexed (its end is no error), and
+    // "The file cannot be read at random positions: ..." for a stream that
+    // cannot seek (a pipe). A stream with exceptions() set is read all the
+    // same: the provider switches them off while it reads.
     explicit CsvDataProvider(std::istream& stream);
     // indexBlockSize: bytes read at a time while indexing (at least 1); small
     // values let tests put line ends at block edges.
@@ -55,15 +60,18 @@ public:
     virtual void GetRowValues(int row, std::vector<std::string>& values);
 
 private:
-    std::istream& ReadLine(std::string& line);
+    static void TrimRecordEnd(std::string& record);
     void ConstructIndexMap(std::size_t blockSize);
-    void SeekToRecord(int row);
+    // Where the record of the index ends: the next one's start, or the end
+    // of the data as it was indexed.
+    std::int64_t RecordEnd(std::size_t index) const;
     // The fields of the row, the row number first; the last row split is kept.
     const std::vector<std::string>& SplitRecord(int row);
 
     std::istream& m_Stream;
     std::vector<std::string> m_ColumnTitles;
     std::vector<std::int64_t> m_RecordOffsets;
+    std::int64_t m_EndOffset = 0;
 
     int m_SplitRow = -1;
     std::vector<std::string> m_SplitFields;

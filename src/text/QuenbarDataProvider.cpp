@@ -1,12 +1,15 @@
 #include "text/QuenbarDataProvider.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
 #include "host/CfxFormat.h"
 #include "host/Exception.h"
 #include "host/StringConversion.h"
-#include "text/LineStarts.h"
+#include "host/RandomAccess.h"
+#include "text/RecordStarts.h"
+#include "text/TextRecords.h"
 
 namespace VorlatImportExport {
 
@@ -28,7 +31,8 @@ QuenbarDataProvider::QuenbarDataProvider(const QuenbarDataProvider& other)
       m_Stream(other.m_Stream),
       m_FirstHeader(other.m_FirstHeader),
       m_SecondHeader(other.m_SecondHeader),
-      m_RecordOffsets(other.m_RecordOffsets)
+      m_RecordOffsets(other.m_RecordOffsets),
+      m_EndOffset(other.m_EndOffset)
 {
 }
 
@@ -55,6 +59,7 @@ void QuenbarDataProvider::ResetFile()
 
 bool QuenbarDataProvider::InitDataProvider()
 {
+    StreamExceptionsOff noExceptions(m_Stream);
     // Cell reads moved the stream: the table starts at byte 0, where the
     // first pass left it.
     ResetFile();
@@ -69,28 +74,51 @@ void QuenbarDataProvider::ConstructIndexMap()
     m_RecordOffsets.clear();
     m_SplitRow = -1;
 
-    std::string line;
-    std::getline(m_Stream, line);
-    ParseLine(line, m_FirstHeader, Tab);
-    m_ColumnCount = static_cast<int>(m_FirstHeader.size());
-    ++m_HeaderCount;
-    std::getline(m_Stream, line);
-    ParseLine(line, m_SecondHeader, Tab);
-    ++m_HeaderCount;
-
-    // Every line after the headers is a record.
-    FindLineStarts(m_Stream, IndexBlockSize, m_RecordOffsets);
+    StreamExceptionsOff noExceptions(m_Stream);
+    Host::RequireRandomAccess(m_Stream, "QuenbarDataProvider", __LINE__);
+    SkipByteOrderMark(m_Stream, static_cast<std::streamoff>(m_Stream.tellg()));
+    // Every line is a record of the scan, the two header lines first; lines
+    // end in LF, CR LF or a lone CR.
+    RecordScan scan;
+    scan.blockSize = IndexBlockSize;
+    scan.quotes = false;
+    m_EndOffset = FindRecordStarts(m_Stream, scan, m_RecordOffsets);
     // A read error is no end of the file: a table cut short there must not
     // pass for the whole file.
     if (m_Stream.bad()) {
+        m_RecordOffsets.clear();
         ResetFile();
         throw Host::OrvixException("QuenbarDataProvider", __LINE__, L"Unable to read file.");
     }
+
+    std::string line;
+    ReadLineAt(0, line);
+    ParseLine(line, m_FirstHeader, Tab);
+    m_ColumnCount = static_cast<int>(m_FirstHeader.size());
+    ++m_HeaderCount;
+    ReadLineAt(1, line);
+    ParseLine(line, m_SecondHeader, Tab);
+    ++m_HeaderCount;
+    m_RecordOffsets.erase(m_RecordOffsets.begin(),
+                          m_RecordOffsets.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(2, m_RecordOffsets.size())));
+
     m_RecordCount = m_RecordOffsets.size() > static_cast<std::size_t>(INT_MAX)
                         ? INT_MAX
                         : static_cast<int>(m_RecordOffsets.size());
     m_LineCount = m_RecordCount + m_HeaderCount;
     ResetFile();
+}
+
+bool QuenbarDataProvider::ReadLineAt(std::size_t index, std::string& line)
+{
+    line.clear();
+    if (index >= m_RecordOffsets.size())
+        return false;
+    const std::int64_t end = index + 1 < m_RecordOffsets.size() ? m_RecordOffsets[index + 1] : m_EndOffset;
+    const bool read = ReadRecordBytes(m_Stream, m_RecordOffsets[index], end, line);
+    // The line end (the CR of CR LF too) is no part of the last token.
+    RemoveLineEnd(line);
+    return read;
 }
 
 int QuenbarDataProvider::GetRowCount() const { return m_RecordCount; }
@@ -106,20 +134,14 @@ std::wstring QuenbarDataProvider::GetColumnTitle(int column)
     return Host::CfxFormat(L"%1") << Host::ToWString(m_SecondHeader[static_cast<std::size_t>(column)]);
 }
 
-void QuenbarDataProvider::SeekToRecord(int row)
-{
-    ResetFile();
-    m_Stream.seekg(static_cast<std::streamoff>(m_RecordOffsets[static_cast<std::size_t>(row)]), std::ios::beg);
-}
-
 boost::any QuenbarDataProvider::GetCellData(int row, int column)
 {
     if (row < 0 || row >= m_RecordCount || column < 0)
         return std::wstring();
     if (row != m_SplitRow) {
-        SeekToRecord(row);
+        StreamExceptionsOff noExceptions(m_Stream);
         std::string line;
-        const bool read = static_cast<bool>(std::getline(m_Stream, line));
+        const bool read = ReadLineAt(static_cast<std::size_t>(row), line);
         ParseLine(line, m_SplitTokens, Tab);
         m_SplitRow = read ? row : -1;
     }

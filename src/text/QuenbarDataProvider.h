@@ -12,8 +12,9 @@ namespace VorlatImportExport {
 // The Quenbar text table as a read-only table of wide texts: tab-separated
 // lines; the first header line's non-empty tokens give the column count, the
 // second's the column titles, and every later line is a record whose
-// non-empty tokens are its cells. Nothing is trimmed (a CR before the line
-// feed stays on the last token) and cells are not typed.
+// non-empty tokens are its cells. Lines end in LF, CR LF or a lone CR, and
+// the line end is no part of a token; a UTF-8 byte-order mark at the start
+// is skipped. Nothing else is trimmed, and cells are not typed.
 //
 // Like the CSV provider it keeps only where each record starts (64-bit
 // offsets, so files of any size) and reads a record again for a cell; the
@@ -21,7 +22,9 @@ namespace VorlatImportExport {
 class VORLAT_EXPORT QuenbarDataProvider : public Host::TableDataProviderBase {
 public:
     // Throws Host::OrvixException "Unable to read file." when the stream
-    // reports a read error while it is indexed (its end is no error).
+    // reports a read error while it is indexed (its end is no error), and
+    // "The file cannot be read at random positions: ..." for a stream that
+    // cannot seek (a pipe).
     explicit QuenbarDataProvider(std::istream& stream);
     QuenbarDataProvider(const QuenbarDataProvider& other);
     QuenbarDataProvider& operator=(const QuenbarDataProvider&) = delete;
@@ -47,7 +50,9 @@ private:
     void ConstructIndexMap();
     static void ParseLine(const std::string& line, std::vector<std::string>& tokens, char delimiter);
     void ResetFile();
-    void SeekToRecord(int row);
+    // Line `index` of the scan (the header lines first) without its line
+    // end; false when it cannot be read whole.
+    bool ReadLineAt(std::size_t index, std::string& line);
 
     int m_RecordCount = 0;
     int m_ColumnCount = 0;
@@ -57,6 +62,7 @@ private:
     std::vector<std::string> m_FirstHeader;
     std::vector<std::string> m_SecondHeader;
     std::vector<std::int64_t> m_RecordOffsets;
+    std::int64_t m_EndOffset = 0;
 
     int m_SplitRow = -1;
     std::vector<std::string> m_SplitTokens;

@@ -9,7 +9,9 @@
 #include "chem/CsvUtilities.h"
 #include "frame/TableDataUtil.h"
 #include "host/StringConversion.h"
+#include "host/Exception.h"
 #include "text/CsvDataProvider.h"
+#include "text/RecordStarts.h"
 
 using VorlatImportExport::CsvDataProvider;
 using VorlatImportExport::TableDataUtil;
@@ -41,25 +43,67 @@ struct Csv {
     }
 };
 
-// What a line-by-line read of the text gives, row by row: the row number,
-// then the typed text of each field of the line, padded to the header's width.
+// The records of a CSV text by the documented rules, byte by byte: a record
+// ends at LF, CR LF or a lone CR outside a quoted field; a quote opens a
+// field only at its start and "" inside stays in it; a quote still open at
+// the end was a stray one, and its record ends at the first line end after
+// it. A UTF-8 byte-order mark at the start is skipped.
+Strings ReferenceRecords(std::string text)
+{
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        text.erase(0, 3);
+    Strings records;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        bool fieldStart = true, inQuotes = false;
+        std::size_t quoteAt = 0, i = pos, end = text.size(), next = text.size();
+        for (; i < text.size(); ++i) {
+            const char c = text[i];
+            if (inQuotes) {
+                if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+                    ++i;
+                else if (c == '"')
+                    inQuotes = fieldStart = false;
+                continue;
+            }
+            if (c == '\n' || c == '\r') {
+                end = i;
+                next = c == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? i + 2 : i + 1;
+                break;
+            }
+            if (c == '"' && fieldStart) {
+                inQuotes = true;
+                quoteAt = i;
+            }
+            fieldStart = c == ',';
+        }
+        if (inQuotes) {
+            const std::size_t b = text.find_first_of("\r\n", quoteAt);
+            if (b != std::string::npos) {
+                end = b;
+                next = text[b] == '\r' && b + 1 < text.size() && text[b + 1] == '\n' ? b + 2 : b + 1;
+            }
+        }
+        records.push_back(text.substr(pos, end - pos));
+        pos = next;
+    }
+    return records;
+}
+
+// What the provider must give, row by row: the row number, then the typed
+// text of each field of the record, padded to the header's width.
 std::vector<Strings> ReferenceRows(const std::string& text)
 {
-    std::istringstream in(text);
-    std::string line;
-    const auto readLine = [&]() -> bool {
-        if (!std::getline(in, line))
-            return false;
-        line.erase(line.find_last_not_of(" \t\n\v\f\r") + 1);
-        return true;
-    };
+    Strings records = ReferenceRecords(text);
+    for (std::string& record : records)
+        record.erase(record.find_last_not_of(" \t\n\v\f\r") + 1);
     Strings titles{"Index"};
-    if (readLine())
-        Chem::CsvUtilities::GetFields(line, titles);
+    if (!records.empty())
+        Chem::CsvUtilities::GetFields(records[0], titles);
     std::vector<Strings> rows;
-    while (readLine()) {
+    for (std::size_t r = 1; r < records.size(); ++r) {
         Strings fields{std::to_string(rows.size() + 1)};
-        Chem::CsvUtilities::GetFields(line, fields);
+        Chem::CsvUtilities::GetFields(records[r], fields);
         fields.resize(titles.size());
         for (std::size_t i = 1; i < fields.size(); ++i)
             fields[i] = Host::ToSString(TableDataUtil::BoostAny2WString(TableDataUtil::SStringToBoostAny(fields[i])));
@@ -114,7 +158,16 @@ TEST(CsvDataProvider, IndexMatchesLineByLineReadAtEveryBlockEdge)
         "\n\n\n",
         "a\n\r\n\r",
         Bytes("a,b\n1,\0x\n\0\n"),   // NUL bytes inside lines
-        "a,b\n\"open,quote\n\"q\"\"x\",2\n",   // unterminated quote stays on its line
+        "a,b\n\"open,quote\n\"q\"\"x\",2\n",   // a quote closed on a later line
+        "a,b\n1,\"never closed\n2,x\n3,y\n",   // a stray quote ends its record at its line end
+        "a,b\n1,\"two\nlines\"\n2,\"x\r\ny\"\r\n",  // quoted line breaks stay in the field
+        "a,b\n1,\"say \"\"hi\"\"\nthere\",z\n",   // doubled quotes and a line break
+        "a,b\n1,5\" disk\n2,x\n",             // a quote inside a field is text
+        "\"multi\nline\",b\n1,2\n",          // a title with a line break
+        "a,b\r1,2\r3,4\r",                   // old Mac line ends
+        "a,b\r\r1,2\r\n3,4",                // lone CR, CR LF and none mixed
+        "\xEF\xBB\xBFid,v\n1,2\n",            // a byte-order mark
+        "\xEF\xBB\xBF",
         "a,b\n1\n1,2,3,4\n",                   // fewer and more fields than the header
         "a\n\xFF\xFE,\xC3\xA9\n",              // invalid UTF-8
     };
@@ -130,14 +183,17 @@ TEST(CsvDataProvider, IndexMatchesLineByLineReadAtEveryBlockEdge)
 
     // Random texts over a small alphabet hit every arrangement of line ends.
     std::mt19937 random(3);
-    const char alphabet[] = {'a', '1', ',', '\n', '\n', '\r', ' ', '"'};
-    for (int i = 0; i < 300; ++i) {
-        std::string text(random() % 40, ' ');
+    const char alphabet[] = {'a', '1', ',', '\n', '\n', '\r', ' ', '"', '"', ','};
+    // Longer texts, mostly plain bytes, go through the 64-byte steps too.
+    const std::size_t blocks[] = {1, 2, 3, 5, 6, 64, 65, 100, 129, 1 << 20};
+    for (int i = 0; i < 3000; ++i) {
+        const bool longer = i % 3 == 0;
+        std::string text(random() % (longer ? 700 : 48), ' ');
         for (char& c : text)
-            c = alphabet[random() % sizeof alphabet];
+            c = longer && random() % 4 != 0 ? 'a' : alphabet[random() % sizeof alphabet];
         const std::vector<Strings> expected = ReferenceRows(text);
-        Csv csv(text, 1 + random() % 6);
-        ASSERT_EQ(csv.provider.GetRowCount(), static_cast<int>(expected.size())) << text;
+        Csv csv(text, blocks[random() % (sizeof blocks / sizeof blocks[0])]);
+        ASSERT_EQ(csv.provider.GetRowCount(), static_cast<int>(expected.size())) << testing::PrintToString(text);
         for (int row = 0; row < csv.provider.GetRowCount(); ++row)
             ASSERT_EQ(csv.Row(row), expected[static_cast<std::size_t>(row)]) << text;
     }
@@ -205,4 +261,78 @@ TEST(CsvDataProvider, HugeLine)
     EXPECT_EQ(row[1], big.substr(0, size / 2));
     EXPECT_EQ(row[2], big.substr(size / 2 + 1));
     EXPECT_EQ(csv.Row(1), (Strings{"2", "end", "2"}));
+}
+
+TEST(CsvDataProvider, AStrayQuoteSwallowsNoMoreThanTheBound)
+{
+    // A quote opened on row 1 "closes" 40 lines later: within the bound it
+    // is one field of 41 lines; past the bound it was a stray quote, and its
+    // record ends at its own line end.
+    std::string text = "a,b\n1,\"x\n";
+    for (int i = 0; i < 40; ++i)
+        text += std::to_string(i) + ",v\n";
+    text += "9,\"z\"\n";
+    for (std::int64_t bound : {std::int64_t(4) << 20, std::int64_t(64)}) {
+        std::istringstream stream(text);
+        VorlatImportExport::RecordScan scan;
+        scan.blockSize = 16;
+        scan.maxQuotedBytes = bound;
+        std::vector<std::int64_t> offsets;
+        EXPECT_EQ(VorlatImportExport::FindRecordStarts(stream, scan, offsets), static_cast<std::int64_t>(text.size()));
+        EXPECT_EQ(offsets.size(), bound == 64 ? 43u : 2u) << bound;
+        if (bound == 64) {
+            EXPECT_EQ(offsets[2], static_cast<std::int64_t>(text.find("0,v")));
+        }
+    }
+}
+
+namespace {
+
+// A stream buffer over text that cannot seek, as a pipe.
+class PipeBuffer : public std::stringbuf {
+public:
+    explicit PipeBuffer(const std::string& text) : std::stringbuf(text) {}
+
+protected:
+    pos_type seekoff(off_type, std::ios::seekdir, std::ios::openmode) override { return pos_type(-1); }
+    pos_type seekpos(pos_type, std::ios::openmode) override { return pos_type(-1); }
+};
+
+} // namespace
+
+TEST(CsvDataProvider, StreamsThatCannotSeekOrThrow)
+{
+    PipeBuffer pipe("a,b\n1,2\n");
+    std::istream piped(&pipe);
+    try {
+        CsvDataProvider p(piped);
+        FAIL() << "a stream that cannot seek was read";
+    } catch (const Host::OrvixException& e) {
+        EXPECT_EQ(e.GetWideMessage().rfind(L"The file cannot be read at random positions: ", 0), 0u);
+    }
+
+    // A caller's stream that throws on every flag reads like any other and
+    // keeps its setting.
+    std::istringstream throwing("a,b\n1,\"x\ny\"\n2,3");
+    const std::ios::iostate all = std::ios::failbit | std::ios::badbit | std::ios::eofbit;
+    throwing.exceptions(all);
+    CsvDataProvider p(throwing, 3);
+    ASSERT_EQ(p.GetRowCount(), 2);
+    EXPECT_EQ(boost::any_cast<std::wstring>(p.GetCellData(0, 2)), L"x\ny");
+    EXPECT_EQ(boost::any_cast<int>(p.GetCellData(1, 2)), 3);
+    EXPECT_EQ(boost::any_cast<int>(p.GetCellData(0, 1)), 1);
+    EXPECT_EQ(throwing.exceptions(), all);
+}
+
+TEST(CsvDataProvider, SpreadsheetExportsReadWhole)
+{
+    // As Excel's "CSV UTF-8" and pandas write them: a byte-order mark, CR LF
+    // line ends, quoted notes with line breaks.
+    Csv csv("\xEF\xBB\xBFid,note,mw\r\n"
+            "1,\"first line\r\nsecond line\",180.16\r\n"
+            "2,\"He said \"\"no\"\"\",194.19\r\n");
+    ASSERT_EQ(csv.provider.GetRowCount(), 2);
+    EXPECT_EQ(csv.provider.GetColumnTitle(1), L"id");
+    EXPECT_EQ(csv.Row(0), (Strings{"1", "1", "first line\r\nsecond line", "180.16"}));
+    EXPECT_EQ(csv.Row(1), (Strings{"2", "2", "He said \"no\"", "194.19"}));
 }

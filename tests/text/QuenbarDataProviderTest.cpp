@@ -32,7 +32,7 @@ TEST(QuenbarDataProvider, TokensTitlesAndCounts)
     EXPECT_EQ(Text(p.GetCellData(1, 0)), L"2");        // a leading tab adds nothing
     EXPECT_EQ(Text(p.GetCellData(1, 2)), L"");         // beyond the record's tokens
     EXPECT_EQ(Text(p.GetCellData(2, 0)), L"");         // an empty line: a record without cells
-    EXPECT_EQ(Text(p.GetCellData(3, 1)), L"x\r");      // nothing is trimmed
+    EXPECT_EQ(Text(p.GetCellData(3, 1)), L"x");        // the CR of CR LF is no part of it
     EXPECT_EQ(Text(p.GetCellData(4, 0)), L"last");
     EXPECT_FALSE(p.SetCellData(0, 0, boost::any(1)));
 
@@ -47,7 +47,18 @@ TEST(QuenbarDataProvider, TokensTitlesAndCounts)
     QuenbarDataProvider onlyHeaders(headers);
     EXPECT_EQ(onlyHeaders.GetRowCount(), 0);
     EXPECT_EQ(onlyHeaders.GetLineCount(), 2);
-    EXPECT_EQ(onlyHeaders.GetColumnTitle(1), L"B\r");
+    EXPECT_EQ(onlyHeaders.GetColumnTitle(1), L"B");
+
+    // Old Mac line ends and a byte-order mark.
+    std::istringstream mac("\xEF\xBB\xBF" "a\tb\rA\tB\r1\t2 \r\r3\t4\r\n5\t6");
+    QuenbarDataProvider old(mac);
+    ASSERT_EQ(old.GetRowCount(), 4);
+    EXPECT_EQ(old.GetColumnCount(), 2);
+    EXPECT_EQ(old.GetColumnTitle(0), L"A");
+    EXPECT_EQ(Text(old.GetCellData(0, 1)), L"2 "); // blanks are kept
+    EXPECT_EQ(Text(old.GetCellData(1, 0)), L"");
+    EXPECT_EQ(Text(old.GetCellData(2, 1)), L"4");
+    EXPECT_EQ(Text(old.GetCellData(3, 1)), L"6");
     std::istringstream empty("");
     QuenbarDataProvider none(empty);
     EXPECT_EQ(none.GetRowCount(), 0);

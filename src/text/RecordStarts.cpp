@@ -1,0 +1,278 @@
+#include "text/RecordStarts.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "text/RecordChunks.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+
+namespace VorlatImportExport {
+
+namespace {
+
+// Room for the records the first block suggests, and a tenth more, so that
+// the list is not copied over and over while it grows. Reserved room that is
+// never written costs address space only.
+void ReserveForRecords(std::vector<std::int64_t>& offsets, std::size_t bytes, std::size_t sampledBytes,
+                       std::size_t sampledRecords)
+{
+    const double perByte = static_cast<double>(sampledRecords + 1) / static_cast<double>(sampledBytes);
+    const double estimate = perByte * static_cast<double>(bytes) * 1.1 + 16;
+    const double most = static_cast<double>(bytes) / 2 + 16;
+    offsets.reserve(static_cast<std::size_t>(estimate < most ? estimate : most));
+}
+
+// The next occurrence of a byte at or after p within [.., last), remembered
+// between calls: each occurrence costs one memchr, and a byte that the
+// block does not hold costs one search of the block.
+class NextByte {
+public:
+    explicit NextByte(char byte) : m_Byte(byte) {}
+    void Reset(const char* last) { m_At = nullptr, m_Last = last; }
+    // The block holds none worth finding.
+    void SetNone() { m_At = m_Last; }
+    const char* From(const char* p)
+    {
+        if (m_At == m_Last || (m_At && m_At >= p))
+            return m_At;
+        const void* hit = std::memchr(p, m_Byte, static_cast<std::size_t>(m_Last - p));
+        m_At = hit ? static_cast<const char*>(hit) : m_Last;
+        return m_At;
+    }
+
+private:
+    char m_Byte;
+    const char* m_At = nullptr;
+    const char* m_Last = nullptr;
+};
+
+
+
+
+#if defined(__SSE2__)
+// The masks of 64 bytes, 16 at a time.
+struct Sse2Chunk {
+    explicit Sse2Chunk(const char* p)
+    {
+        for (int i = 0; i < 4; ++i)
+            lanes[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+    }
+    std::uint64_t Mask(char byte) const
+    {
+        const __m128i value = _mm_set1_epi8(byte);
+        std::uint64_t mask = 0;
+        for (int i = 0; i < 4; ++i)
+            mask |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(
+                        _mm_movemask_epi8(_mm_cmpeq_epi8(lanes[i], value))))
+                    << (16 * i);
+        return mask;
+    }
+    __m128i lanes[4];
+};
+#endif
+
+} // namespace
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+const char* ChunkStepsAvx2(const char* p, const char* first, const char* last, std::int64_t base, bool quotes,
+                           ScanState& state, bool& closedBefore, std::vector<std::int64_t>& offsets);
+#endif
+
+const char* ChunkSteps(const char* p, const char* first, const char* last, std::int64_t base, bool quotes,
+                       ScanState& state, bool& closedBefore, std::vector<std::int64_t>& offsets)
+{
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2)
+        return ChunkStepsAvx2(p, first, last, base, quotes, state, closedBefore, offsets);
+#endif
+#if defined(__SSE2__)
+    return ChunkStepsWith<Sse2Chunk>(p, first, last, base, quotes, state, closedBefore, offsets);
+#else
+    // No vector steps here: the byte-by-byte loop reads it all.
+    (void)first, (void)last, (void)base, (void)quotes, (void)state, (void)closedBefore, (void)offsets;
+    return p;
+#endif
+}
+
+std::int64_t FindRecordStarts(std::istream& stream, const RecordScan& scan, std::vector<std::int64_t>& offsets)
+{
+    const std::streamoff start = stream ? static_cast<std::streamoff>(stream.tellg()) : -1;
+    if (start < 0)
+        return 0;
+    // The size of the rest, to reserve room for the offsets once.
+    std::streamoff end = -1;
+    if (stream.seekg(0, std::ios::end))
+        end = stream.tellg();
+    stream.clear();
+    stream.seekg(start, std::ios::beg);
+
+    const std::size_t blockSize = std::max<std::size_t>(scan.blockSize, 1);
+    std::unique_ptr<char[]> block(new char[blockSize]);
+    const std::size_t before = offsets.size();
+    std::int64_t base = start;
+    ScanState state;
+    NextByte quotes('"'), lineFeeds('\n'), returns('\r');
+    bool reserved = false;
+
+    for (;;) {
+        stream.read(block.get(), static_cast<std::streamsize>(blockSize));
+        const std::size_t n = static_cast<std::size_t>(stream.gcount());
+        const bool atEnd = n < blockSize;
+        const char* const first = block.get();
+        const char* const last = first + n;
+        const char* p = first;
+        // A record starts at q, the byte after a record end, when a byte is
+        // there; else at the start of the next block, if it holds one.
+        const auto recordStartsAt = [&](const char* q) {
+            if (q < last)
+                offsets.push_back(base + (q - first));
+            else
+                state.recordStartsHere = true;
+        };
+
+        if (n > 0) {
+            if (state.recordStartsHere) {
+                offsets.push_back(base);
+                state.recordStartsHere = false;
+            }
+            if (state.crPending) {
+                state.crPending = false;
+                if (*p == '\n')
+                    ++p;
+                recordStartsAt(p);
+            }
+            if (state.quotePending) {
+                state.quotePending = false;
+                if (*p == '"')
+                    ++p; // a doubled quote: still inside the field
+                else
+                    state.inQuotes = false;
+            }
+        }
+        quotes.Reset(last);
+        lineFeeds.Reset(last);
+        returns.Reset(last);
+        if (!scan.quotes)
+            quotes.SetNone();
+
+        // 64 bytes at a time while a byte is left after them (a CR's
+        // partner), in blocks that hold quotes; a block without any costs
+        // one search for them, and its line ends are found with memchr.
+        bool closedBefore = false; // the byte before p closed a quoted field
+        if (state.inQuotes || (scan.quotes && quotes.From(p) != last))
+            p = ChunkSteps(p, first, last, base, scan.quotes, state, closedBefore, offsets);
+        // A quote right after a closing one is a doubled quote: the field
+        // goes on.
+        if (closedBefore && p < last && *p == '"') {
+            state.inQuotes = true;
+            ++p;
+        }
+
+        while (p < last) {
+            if (state.inQuotes) {
+                const char* q = quotes.From(p);
+                if (state.firstBreakInQuote < 0) {
+                    const char* lf = lineFeeds.From(p);
+                    const char* cr = returns.From(p);
+                    const char* br = std::min(lf, cr);
+                    if (br < q)
+                        state.firstBreakInQuote = base + (br - first);
+                }
+                if (q == last) {
+                    p = last;
+                    break;
+                }
+                if (q + 1 == last) {
+                    state.quotePending = true;
+                    p = last;
+                    break;
+                }
+                if (q[1] == '"') {
+                    p = q + 2;
+                    continue;
+                }
+                state.inQuotes = false;
+                p = q + 1;
+                continue;
+            }
+            const char* s = std::min(std::min(quotes.From(p), lineFeeds.From(p)), returns.From(p));
+            if (s == last) {
+                p = last;
+                break;
+            }
+            if (*s == '\n') {
+                p = s + 1;
+                recordStartsAt(p);
+            } else if (*s == '\r') {
+                if (s + 1 == last) {
+                    state.crPending = true;
+                    p = last;
+                    break;
+                }
+                p = s[1] == '\n' ? s + 2 : s + 1;
+                recordStartsAt(p);
+            } else {
+                // A quote opens a field only at its start.
+                const char before = s > first ? s[-1] : state.previous;
+                if (before == ',' || before == '\n' || before == '\r') {
+                    state.inQuotes = true;
+                    state.quoteOpenedAt = base + (s - first);
+                    state.firstBreakInQuote = -1;
+                }
+                p = s + 1;
+            }
+        }
+        if (n > 0)
+            state.previous = last[-1];
+        if (!reserved && end > start && n > 0 && !atEnd) {
+            ReserveForRecords(offsets, static_cast<std::size_t>(end - start), n, offsets.size() - before);
+            reserved = true;
+        }
+        base += static_cast<std::int64_t>(n);
+
+        // A quote inside a quoted field as the data's last byte closes it.
+        if (atEnd && state.quotePending)
+            state.inQuotes = state.quotePending = false;
+        // A quoted field open at the end, or for too long, was a stray
+        // quote: its record ends at the first line end after the quote, and
+        // the scan goes on from there as if the quote were text.
+        const bool stray = state.inQuotes && (atEnd || base - state.quoteOpenedAt > scan.maxQuotedBytes);
+        if (stray && stream.bad())
+            break;
+        if (stray) {
+            state.inQuotes = state.quotePending = false;
+            if (state.firstBreakInQuote >= 0) {
+                std::int64_t restart = state.firstBreakInQuote + 1;
+                stream.clear();
+                stream.seekg(static_cast<std::streamoff>(state.firstBreakInQuote), std::ios::beg);
+                char pair[2] = {0, 0};
+                stream.read(pair, 2);
+                if (pair[0] == '\r' && stream.gcount() == 2 && pair[1] == '\n')
+                    ++restart;
+                stream.clear();
+                stream.seekg(static_cast<std::streamoff>(restart), std::ios::beg);
+                base = restart;
+                state = ScanState();
+                continue;
+            }
+            // No line end since the quote: the rest reads as text.
+            if (!atEnd)
+                continue;
+        }
+        if (atEnd)
+            break;
+    }
+    // A first block unlike the rest of the data may have asked for far too
+    // much room.
+    if (offsets.capacity() / 5 > offsets.size() / 4 + 1024)
+        offsets.shrink_to_fit();
+    return base;
+}
+
+} // namespace VorlatImportExport
