@@ -34,11 +34,20 @@ void GroupRankRecord::Update(const std::wstring& valueText, int row) { Update(Ra
 
 void GroupRankRecord::Update(const boost::any& value, int row)
 {
-    if (Host::TableDataProviderUtilities::Compare(m_MaxValue, value) < 0) {
+    using Host::TableDataProviderUtilities;
+    // A number always replaces a text and a text never a number; otherwise
+    // only a strictly larger (smaller) value does.
+    const bool number = TableDataProviderUtilities::IsNumeric(value);
+    const auto replaces = [&](const boost::any& extreme, int sign) {
+        if (number != TableDataProviderUtilities::IsNumeric(extreme))
+            return number;
+        return TableDataProviderUtilities::Compare(value, extreme) * sign > 0;
+    };
+    if (replaces(m_MaxValue, 1)) {
         m_MaxValue = value;
         m_MaxRow = row;
     }
-    if (Host::TableDataProviderUtilities::Compare(m_MinValue, value) > 0) {
+    if (replaces(m_MinValue, -1)) {
         m_MinValue = value;
         m_MinRow = row;
     }

@@ -12,14 +12,16 @@
 namespace VorlatImportExport {
 
 // A group's largest and smallest rank value, each with the first row that
-// holds it. Values are rebuilt from cell texts (RankValue).
+// holds it. Values are rebuilt from cell texts (RankValue). Numbers win over
+// texts (and the empty text of an empty cell) for both extremes; texts are
+// extremes only while the group has no number.
 class VORLAT_EXPORT GroupRankRecord {
 public:
     GroupRankRecord(const std::wstring& valueText, int row);
     virtual ~GroupRankRecord();
 
-    // Replaces the largest (smallest) value only by a strictly larger
-    // (smaller) one, with its row.
+    // Replaces the largest (smallest) value by a number when it is a text,
+    // else only by a strictly larger (smaller) value of its kind, with its row.
     void Update(const std::wstring& valueText, int row);
     void Update(const boost::any& value, int row);
     boost::any GetValue(TDM_Query_Limits limit) const;
