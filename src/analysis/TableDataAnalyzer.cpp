@@ -1,47 +1,44 @@
 #include "analysis/TableDataAnalyzer.h"
 
-#include <unordered_map>
+#include <string_view>
 
+#include "analysis/GroupKeys.h"
+#include "analysis/GroupedRows.h"
+#include "analysis/RankExtremes.h"
 #include "frame/TableDataUtil.h"
-#include "host/CfxFormat.h"
 #include "host/TableDataProviderUtilities.h"
 
 namespace VorlatImportExport {
+
+namespace {
+
+// The largest and smallest number cell of a column, the first of equal ones.
+struct ColumnLimits {
+    void Add(const RankExtremes::Value& value)
+    {
+        if (!seen || RankExtremes::Compare(largest, value) < 0)
+            largest = value;
+        if (!seen || RankExtremes::Compare(smallest, value) > 0)
+            smallest = value;
+        seen = true;
+    }
+
+    bool seen = false;
+    RankExtremes::Value largest, smallest;
+};
+
+} // namespace
 
 TableDataAnalyzer::TableDataAnalyzer(boost::shared_ptr<Host::ITableDataProvider> table)
     : m_TableDataProvider(std::move(table))
 {
 }
 
-TableDataAnalyzer::TableDataAnalyzer(const TableDataAnalyzer& other) { *this = other; }
+TableDataAnalyzer::TableDataAnalyzer(const TableDataAnalyzer& other) = default;
 
-TableDataAnalyzer& TableDataAnalyzer::operator=(const TableDataAnalyzer& other)
-{
-    if (this == &other)
-        return *this;
-    Clear();
-    m_TableDataProvider = other.m_TableDataProvider;
-    for (const auto& [column, groups] : other.m_RowGroupsMap)
-        m_RowGroupsMap.emplace(column, new RowGroups(*groups));
-    for (const auto& [key, records] : other.m_RanksMap)
-        m_RanksMap.emplace(key, new GroupRankRecords(*records));
-    m_NoGroupingLimitsMap = other.m_NoGroupingLimitsMap;
-    return *this;
-}
+TableDataAnalyzer& TableDataAnalyzer::operator=(const TableDataAnalyzer& other) = default;
 
-TableDataAnalyzer::~TableDataAnalyzer() { Clear(); }
-
-void TableDataAnalyzer::Clear()
-{
-    for (auto& [column, groups] : m_RowGroupsMap)
-        delete groups;
-    m_RowGroupsMap.clear();
-    for (auto& [key, records] : m_RanksMap)
-        delete records;
-    m_RanksMap.clear();
-    m_NoGroupingLimitsMap.clear();
-    m_TableDataProvider.reset();
-}
+TableDataAnalyzer::~TableDataAnalyzer() = default;
 
 void TableDataAnalyzer::SetTableDataProvider(boost::shared_ptr<Host::ITableDataProvider> table)
 {
@@ -51,11 +48,6 @@ void TableDataAnalyzer::SetTableDataProvider(boost::shared_ptr<Host::ITableDataP
 boost::shared_ptr<Host::ITableDataProvider> TableDataAnalyzer::GetTableDataProvider() const
 {
     return m_TableDataProvider;
-}
-
-std::wstring TableDataAnalyzer::GetKeyForRanksMap(int groupColumn, int rankColumn) const
-{
-    return Host::CfxFormat(L"%1-%2") << groupColumn << rankColumn;
 }
 
 void TableDataAnalyzer::GetNumericalColsInTable(std::map<int, bool>& columns)
@@ -73,69 +65,75 @@ void TableDataAnalyzer::GetNumericalColsInTable(std::map<int, bool>& columns)
     }
 }
 
-void TableDataAnalyzer::BuildRanksMapIteratorLookup(int groupColumn, const std::map<int, bool>& columns,
-                                                    std::vector<RanksMap::iterator>& lookup)
-{
-    for (const auto& [column, flag] : columns) {
-        const std::wstring key = GetKeyForRanksMap(groupColumn, column);
-        auto found = m_RanksMap.find(key);
-        if (found == m_RanksMap.end())
-            found = m_RanksMap.emplace(key, new GroupRankRecords).first;
-        lookup.push_back(found);
-    }
-}
-
 void TableDataAnalyzer::AnalyzeTable(int groupColumn)
 {
     if (!m_TableDataProvider)
         return;
     Host::ITableDataProvider& table = *m_TableDataProvider;
     const int rowCount = table.GetRowCount();
-    const int columnCount = table.GetColumnCount();
-    if (groupColumn < 0 || groupColumn >= columnCount)
+    if (groupColumn < 0 || groupColumn >= table.GetColumnCount())
         return;
 
-    RowGroups* groups = nullptr;
-    auto existing = m_RowGroupsMap.find(groupColumn);
-    if (existing == m_RowGroupsMap.end())
-        groups = m_RowGroupsMap.emplace(groupColumn, new RowGroups).first->second;
-
+    // What is missing: the groups, and the extremes of numerical columns
+    // (recognised from row 0) not yet recorded for this grouping. Recorded
+    // results stay as they are.
+    const bool fillGroups = m_RowGroupsMap.find(groupColumn) == m_RowGroupsMap.end();
     std::map<int, bool> numerical;
     GetNumericalColsInTable(numerical);
-    std::vector<RanksMap::iterator> lookup;
-    BuildRanksMapIteratorLookup(groupColumn, numerical, lookup);
     std::vector<int> columns;
     for (const auto& [column, flag] : numerical)
-        columns.push_back(column);
+        if (m_RanksMap.find(RanksKey(groupColumn, column)) == m_RanksMap.end())
+            columns.push_back(column);
+    if (!fillGroups && columns.empty())
+        return;
 
-    // Each distinct group value gets a number on first sight, so that per
-    // cell the group's record is found in a list, not by comparing texts.
-    std::unordered_map<std::wstring, std::size_t> groupNumbers;
-    std::vector<RowGroup*> groupOf;
-    std::vector<std::vector<GroupRankRecord*>> recordOf(columns.size());
-    std::vector<std::wstring> groupTexts;
-
+    // One pass in row order. Groups are numbered in order of first sight
+    // and put in key order at the end; numbers are compared as the cells
+    // hold them, texts as GroupRankRecord::RankValue types them.
+    GroupKeys::Numbering numbering;
+    std::vector<std::uint32_t> groupOfRow;
+    if (fillGroups)
+        groupOfRow.reserve(static_cast<std::size_t>(rowCount > 0 ? rowCount : 0));
+    std::vector<RankExtremes> extremes(columns.size());
+    std::vector<ColumnLimits> limits(columns.size());
+    std::wstring text;
+    boost::any holder;
     for (int row = 0; row < rowCount; ++row) {
-        const std::wstring group = TableDataUtil::BoostAny2WString(table.GetCellData(row, groupColumn));
-        auto [number, added] = groupNumbers.try_emplace(group, groupTexts.size());
-        if (added) {
-            groupTexts.push_back(group);
-            groupOf.push_back(groups ? groups->FindOrAddGroup(group) : nullptr);
-            for (std::size_t i = 0; i < columns.size(); ++i)
-                recordOf[i].push_back(lookup[i]->second->Find(group));
+        const boost::any groupCell = table.GetCellData(row, groupColumn);
+        const std::wstring* groupText = boost::any_cast<std::wstring>(&groupCell);
+        if (!groupText) {
+            text = TableDataUtil::BoostAny2WString(groupCell);
+            groupText = &text;
         }
-        const std::size_t g = number->second;
-        if (groups)
-            groupOf[g]->m_Rows.push_back(row);
+        const std::uint32_t group = numbering.Number(*groupText);
+        if (fillGroups)
+            groupOfRow.push_back(group);
         for (std::size_t i = 0; i < columns.size(); ++i) {
-            const boost::any value =
-                GroupRankRecord::RankValue(TableDataUtil::BoostAny2WString(table.GetCellData(row, columns[i])));
-            GroupRankRecord*& record = recordOf[i][g];
-            if (record)
-                record->Update(value, row);
-            else
-                record = lookup[i]->second->AddValue(group, value, row);
+            const boost::any cell = table.GetCellData(row, columns[i]);
+            const RankExtremes::Value value = RankExtremes::Value::OfCell(cell, holder);
+            // The column's own limits take numbers as cells hold them, not
+            // numbers read from texts.
+            if (Host::TableDataProviderUtilities::IsNumeric(cell))
+                limits[i].Add(value);
+            extremes[i].Add(group, value, row);
         }
+    }
+
+    const std::vector<std::uint32_t> order = numbering.SortedOrder();
+    const auto keys = std::make_shared<const GroupKeys>(numbering, order);
+    numbering = GroupKeys::Numbering();
+    if (fillGroups) {
+        m_RowGroupsMap.emplace(groupColumn, std::make_shared<const GroupedRows>(keys, groupOfRow, order));
+        std::vector<std::uint32_t>().swap(groupOfRow);
+    }
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        extremes[i].Finish(keys, order);
+        m_RanksMap.emplace(RanksKey(groupColumn, columns[i]), std::make_shared<const RankExtremes>(std::move(extremes[i])));
+        // The same limits a read of the column alone gives; a column without
+        // a number is left to that read, which keeps the caller's outputs.
+        if (limits[i].seen)
+            m_NoGroupingLimitsMap.emplace(columns[i],
+                                          std::make_pair(limits[i].largest.ToAny(), limits[i].smallest.ToAny()));
     }
 }
 
@@ -176,8 +174,8 @@ void TableDataAnalyzer::GetRankedGroups(int groupColumn, int rankColumn, const s
         GetAllRows(rows);
         return;
     }
-    if (GroupRankRecords* records = RanksFor(groupColumn, rankColumn))
-        records->GetRows(groupValues, rows, limit);
+    if (const RankExtremes* extremes = RanksFor(groupColumn, rankColumn))
+        extremes->GetRows(groupValues, rows, limit);
 }
 
 void TableDataAnalyzer::GetRankValueLimits(int groupColumn, int rankColumn, boost::any& largest,
@@ -189,21 +187,21 @@ void TableDataAnalyzer::GetRankValueLimits(int groupColumn, int rankColumn, boos
         GetNoGroupingLimits(rankColumn, largest, smallest);
         return;
     }
-    if (GroupRankRecords* records = RanksFor(groupColumn, rankColumn))
-        records->GetValueLimits(largest, smallest, limit);
+    if (const RankExtremes* extremes = RanksFor(groupColumn, rankColumn))
+        extremes->GetValueLimits(largest, smallest, limit);
 }
 
-GroupRankRecords* TableDataAnalyzer::RanksFor(int groupColumn, int rankColumn)
+const RankExtremes* TableDataAnalyzer::RanksFor(int groupColumn, int rankColumn)
 {
     const int columnCount = m_TableDataProvider->GetColumnCount();
     if (groupColumn >= columnCount || rankColumn < 0 || rankColumn >= columnCount)
         return nullptr;
-    const std::wstring key = GetKeyForRanksMap(groupColumn, rankColumn);
+    const RanksKey key(groupColumn, rankColumn);
     if (m_RanksMap.find(key) == m_RanksMap.end())
         AnalyzeTable(groupColumn);
     // Still missing: the rank column is not numerical.
     const auto found = m_RanksMap.find(key);
-    return found != m_RanksMap.end() ? found->second : nullptr;
+    return found != m_RanksMap.end() ? found->second.get() : nullptr;
 }
 
 void TableDataAnalyzer::GetNoGroupingLimits(int column, boost::any& largest, boost::any& smallest)
@@ -216,10 +214,7 @@ void TableDataAnalyzer::GetNoGroupingLimits(int column, boost::any& largest, boo
         smallest = cached->second.second;
         return;
     }
-    if (!m_RanksMap.empty())
-        GetNoGroupingLimitsFromRankValues(column, largest, smallest);
-    else
-        GetNoGroupingLimitsFromTable(column, largest, smallest);
+    GetNoGroupingLimitsFromTable(column, largest, smallest);
 }
 
 void TableDataAnalyzer::GetNoGroupingLimitsFromTable(int column, boost::any& largest, boost::any& smallest)
@@ -240,38 +235,6 @@ void TableDataAnalyzer::GetNoGroupingLimitsFromTable(int column, boost::any& lar
             largest = value;
         if (Host::TableDataProviderUtilities::Compare(smallest, value) > 0)
             smallest = value;
-    }
-    m_NoGroupingLimitsMap[column] = std::make_pair(largest, smallest);
-}
-
-void TableDataAnalyzer::GetNoGroupingLimitsFromRankValues(int column, boost::any& largest, boost::any& smallest)
-{
-    const std::wstring rankPart = Host::CfxFormat(L"-%1") << column;
-    // The first key, in key order, whose part after the hyphen is the column.
-    RanksMap::const_iterator match = m_RanksMap.end();
-    for (auto at = m_RanksMap.begin(); at != m_RanksMap.end(); ++at) {
-        const std::wstring& key = at->first;
-        const std::size_t hyphen = key.find(L'-');
-        if (hyphen != std::wstring::npos && key.compare(hyphen, std::wstring::npos, rankPart) == 0) {
-            match = at;
-            break;
-        }
-    }
-    if (match == m_RanksMap.end()) {
-        GetNoGroupingLimitsFromTable(column, largest, smallest);
-        return;
-    }
-    const auto& records = match->second->GetRecords();
-    if (!records.empty()) {
-        auto at = records.begin();
-        largest = at->second->m_MaxValue;
-        smallest = at->second->m_MinValue;
-        for (++at; at != records.end(); ++at) {
-            if (Host::TableDataProviderUtilities::Compare(largest, at->second->m_MaxValue) < 0)
-                largest = at->second->m_MaxValue;
-            if (Host::TableDataProviderUtilities::Compare(smallest, at->second->m_MinValue) > 0)
-                smallest = at->second->m_MinValue;
-        }
     }
     m_NoGroupingLimitsMap[column] = std::make_pair(largest, smallest);
 }
