@@ -166,6 +166,31 @@ TEST(VorlatCli, QueriesFindValuesAsTheFileHoldsThem)
     std::filesystem::remove_all(dir);
 }
 
+// Standard input and pipes are copied to a file that is gone afterwards;
+// a directory is refused.
+TEST(VorlatCli, ReadsStandardInputAndPipes)
+{
+    Result result = RunTool("show - --rows 1:2 --columns Name --format csv < " + SdExample);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Name\nAspirin\nCaffeine\n");
+    result = RunTool("query - --type csv --equal name=Caffeine --columns id --format csv < " + Example);
+    EXPECT_EQ(result.out, "id\nVX-0002\n") << result.err;
+
+    const auto dir = std::filesystem::temp_directory_path() / ("vorlat-fifo-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string fifo = (dir / "compounds").string();
+    ASSERT_EQ(std::system(("mkfifo '" + fifo + "'").c_str()), 0);
+    ASSERT_EQ(std::system(("cat " + std::string(VORLAT_EXAMPLES_DATA_DIR) + "/compounds.mol2 > '" + fifo + "' &").c_str()), 0);
+    result = RunTool("show '" + fifo + "' --rows 12:12 --columns Name --format csv");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Name\nAtorvastatin\n") << result.err;
+
+    result = RunTool("show '" + dir.string() + "'");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("is a directory"), std::string::npos) << result.err;
+    std::filesystem::remove_all(dir);
+}
+
 TEST(VorlatCli, Mol2QuenbarAndGroups)
 {
     // A Mol2 file written by Open Babel from the SD example (no hydrogens).

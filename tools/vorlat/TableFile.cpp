@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -60,6 +61,78 @@ FileType TypeOf(const std::string& path, const std::string& type)
                     KnownTypes + "; a Quenbar text table needs --type quenbar)");
 }
 
+// The type of spooled data, from its first bytes, when its name tells none.
+std::string SniffType(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string head(64 << 10, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    if (head.find("@<TRIPOS>MOLECULE") != std::string::npos)
+        return "mol2";
+    if (head.find("\nM  END") != std::string::npos || head.find("\n$$$$") != std::string::npos)
+        return "sd";
+    return "csv";
+}
+
+// Copies standard input or a pipe into a file that is already unlinked, so
+// that nothing is left behind however the tool ends; the file is reached
+// through /proc/self/fd while its descriptor stays open. Ctrl-C cancels.
+std::string Spool(const std::string& path, int& descriptor)
+{
+    const int in = path == "-" ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY);
+    if (in < 0)
+        throw UserError("cannot open " + path + ": " + std::strerror(errno));
+    std::string folder = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
+    std::string name = folder + "/vorlat-spool-XXXXXX";
+    descriptor = ::mkstemp(name.data());
+    if (descriptor < 0) {
+        const int code = errno;
+        if (in != STDIN_FILENO)
+            ::close(in);
+        throw UserError("cannot make a temporary file in " + folder + ": " + std::strerror(code));
+    }
+    ::unlink(name.c_str());
+    TerminalProgress progress("Copying " + (path == "-" ? std::string("standard input") : path));
+    std::vector<char> buffer(1 << 20);
+    unsigned long long copied = 0;
+    for (;;) {
+        if (progress.IsCancelled()) {
+            if (in != STDIN_FILENO)
+                ::close(in);
+            throw UserError("copying " + path + " was cancelled");
+        }
+        const ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int code = errno;
+            if (in != STDIN_FILENO)
+                ::close(in);
+            throw UserError("cannot read " + path + ": " + std::strerror(code));
+        }
+        if (n == 0)
+            break;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t written = ::write(descriptor, buffer.data() + done, static_cast<std::size_t>(n - done));
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written < 0) {
+                const int code = errno;
+                if (in != STDIN_FILENO)
+                    ::close(in);
+                throw UserError("cannot copy " + path + " to " + folder + ": " + std::strerror(code));
+            }
+            done += written;
+        }
+        copied += static_cast<unsigned long long>(n);
+        progress.ShowBytes(copied);
+    }
+    if (in != STDIN_FILENO)
+        ::close(in);
+    return "/proc/self/fd/" + std::to_string(descriptor);
+}
+
 std::string OneLine(std::string text)
 {
     std::replace(text.begin(), text.end(), '\n', ' ');
@@ -68,22 +141,40 @@ std::string OneLine(std::string text)
 
 } // namespace
 
-TableFile::TableFile(const std::string& path, const std::string& type) : m_Path(path)
+TableFile::TableFile(const std::string& name, const std::string& type) : m_Path(name)
 {
-    const FileType fileType = TypeOf(path, type);
-
     std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        throw UserError("cannot open " + path + ": it is a directory");
+    if (std::filesystem::is_directory(name, error))
+        throw UserError("cannot open " + name + ": it is a directory");
+    // The readers go back to the records they indexed: standard input ("-")
+    // and pipes (<(zcat x.sdf.gz)) are copied into a temporary file first.
+    std::string path = name;
+    std::string fileTypeName = type;
+    const bool piped = name == "-" || (std::filesystem::exists(name, error) &&
+                                       !std::filesystem::is_regular_file(name, error) &&
+                                       !std::filesystem::is_block_file(name, error));
+    if (piped) {
+        if (fileTypeName.empty()) {
+            const std::string extension = Lower(std::filesystem::path(name).extension().string());
+            if (name == "-" || (extension != ".csv" && extension != ".sdf" && extension != ".sd" && extension != ".mol2"))
+                fileTypeName = "?";
+        }
+        path = Spool(name, m_SpoolDescriptor);
+        if (fileTypeName == "?")
+            fileTypeName = SniffType(path);
+    }
+    const FileType fileType = TypeOf(name, fileTypeName);
+
     errno = 0;
     m_Stream = std::make_unique<std::ifstream>(path, std::ios::in | std::ios::binary);
     if (!m_Stream->is_open()) {
         const int code = errno;
-        throw UserError("cannot open " + path + ": " + (code ? std::strerror(code) : "unreadable"));
+        throw UserError("cannot open " + name + ": " + (code ? std::strerror(code) : "unreadable"));
     }
 
     const auto started = std::chrono::steady_clock::now();
-    const std::string label = "Indexing " + std::filesystem::path(path).filename().string();
+    const std::string label =
+        "Indexing " + (name == "-" ? std::string("standard input") : std::filesystem::path(name).filename().string());
     try {
         switch (fileType) {
         case FileType::Csv: {
@@ -104,7 +195,7 @@ TableFile::TableFile(const std::string& path, const std::string& type) : m_Path(
         case FileType::Mol2: {
             boost::shared_ptr<Host::FileInputStream> input(new Host::FileInputStream(path));
             if (!input->IsOpen())
-                throw UserError("cannot open " + path + ": " + std::strerror(errno));
+                throw UserError("cannot open " + name + ": " + std::strerror(errno));
             TerminalProgress progress(label);
             if (fileType == FileType::Sd)
                 m_Table.reset(new VorlatImportExport::SDDataProvider(*m_Stream, input, progress));
@@ -114,9 +205,9 @@ TableFile::TableFile(const std::string& path, const std::string& type) : m_Path(
         }
         }
     } catch (const Host::CancellationException&) {
-        throw UserError("indexing " + path + " was cancelled");
+        throw UserError("indexing " + name + " was cancelled");
     } catch (const Host::OrvixException& failure) {
-        throw UserError("cannot read " + path + ": " + OneLine(failure.what()));
+        throw UserError("cannot read " + name + ": " + OneLine(failure.what()));
     }
     m_IndexSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 }
@@ -125,6 +216,9 @@ TableFile::~TableFile()
 {
     // The table goes before the streams it reads.
     m_Table.reset();
+    m_Stream.reset();
+    if (m_SpoolDescriptor >= 0)
+        ::close(m_SpoolDescriptor);
 }
 
 std::wstring CellText(const boost::any& value)

@@ -24,10 +24,12 @@ enum class FileType { Csv, Quenbar, Sd, Mol2 };
 class TableFile {
 public:
     // Opens path as the given type ("csv", "quenbar", "sd", "mol2"), or by
-    // its extension (.csv, .sdf, .sd, .mol2) when
-    // type is empty; large files show a progress bar while they are indexed
-    // and Ctrl-C cancels. Throws UserError when the file cannot be opened,
-    // read or indexed.
+    // its extension (.csv, .sdf, .sd, .mol2) when type is empty; large files
+    // show a progress bar while they are indexed and Ctrl-C cancels. "-"
+    // (standard input) and pipes are copied into a temporary file first
+    // (their type, when neither --type nor the name tells, from their first
+    // bytes). Throws UserError when the file cannot be opened, read or
+    // indexed.
     TableFile(const std::string& path, const std::string& type);
     ~TableFile();
 
@@ -41,6 +43,8 @@ private:
     std::unique_ptr<std::ifstream> m_Stream;
     boost::shared_ptr<Host::ITableDataProvider> m_Table;
     double m_IndexSeconds = 0;
+    // The unlinked temporary file standard input or a pipe was copied to.
+    int m_SpoolDescriptor = -1;
 };
 
 // The text a cell shows: numbers and texts as the library writes them,

@@ -64,6 +64,19 @@ void TerminalProgress::Draw(double fraction)
     m_Drawn = true;
 }
 
+void TerminalProgress::ShowBytes(unsigned long long bytes)
+{
+    if (!m_Show)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_Started < ShowAfter || (m_Drawn && now - m_LastDraw < Redraw))
+        return;
+    m_LastDraw = now;
+    std::fprintf(stderr, "\r%s: %llu MB", m_Label.c_str(), bytes >> 20);
+    std::fflush(stderr);
+    m_Drawn = true;
+}
+
 void TerminalProgress::Erase()
 {
     if (!m_Drawn)

@@ -22,6 +22,8 @@ public:
     void SetTitle(const std::wstring& title) override;
     void End() override;
     bool IsCancelled() override;
+    // For work of unknown length (a pipe copied to a file): the bytes so far.
+    void ShowBytes(unsigned long long bytes);
 
 private:
     void Draw(double fraction);
