@@ -1,8 +1,20 @@
 #include "host/RandomAccess.h"
 
 #include "host/Exception.h"
+#include "host/InputStream.h"
 
 namespace Host {
+
+namespace {
+
+[[noreturn]] void Refuse(const char* source, int line)
+{
+    throw OrvixException(source, line,
+                         L"The file cannot be read at random positions: it is a pipe or another stream that "
+                         L"cannot seek. Save it to a file first.");
+}
+
+} // namespace
 
 void RequireRandomAccess(std::istream& stream, const char* source, int line)
 {
@@ -18,10 +30,15 @@ void RequireRandomAccess(std::istream& stream, const char* source, int line)
     }
     if (!seekable) {
         stream.clear();
-        throw OrvixException(source, line,
-                             L"The file cannot be read at random positions: it is a pipe or another stream that "
-                             L"cannot seek. Save it to a file first.");
+        Refuse(source, line);
     }
+}
+
+void RequireRandomAccess(InputStream& stream, const char* source, int line)
+{
+    const std::int64_t here = stream.GetPosition();
+    if (here < 0 || stream.GetLength() < 0 || !stream.Seek(here))
+        Refuse(source, line);
 }
 
 } // namespace Host

@@ -12,4 +12,8 @@ namespace Host {
 // Leaves the stream where it was.
 VORLAT_EXPORT void RequireRandomAccess(std::istream& stream, const char* source, int line);
 
+class InputStream;
+// The same for the stream objects the molecule index scans read through.
+VORLAT_EXPORT void RequireRandomAccess(InputStream& stream, const char* source, int line);
+
 } // namespace Host
