@@ -71,21 +71,20 @@ inline const char* ChunkStepsWith(const char* p, const char* first, const char* 
             break;
         for (std::uint64_t ends = breaks & ~inside; ends; ends &= ends - 1)
             offsets.push_back(base + (p - first) + __builtin_ctzll(ends) + 1);
-        if (inside >> 63) {
-            // Where the field still open began: its opening quote, not
-            // the second quote of a doubled one.
-            const std::uint64_t fieldOpens = opens & ~((closes << 1) | static_cast<std::uint64_t>(closedBefore));
-            const std::uint64_t insideBreaks = (lf | cr) & inside;
-            if (fieldOpens) {
-                const int open = 63 - __builtin_clzll(fieldOpens);
-                state.quoteOpenedAt = base + (p - first) + open;
-                state.firstBreakInQuote = -1;
-                const std::uint64_t after = insideBreaks & (open == 63 ? 0 : ~std::uint64_t(0) << (open + 1));
-                if (after)
-                    state.firstBreakInQuote = base + (p - first) + __builtin_ctzll(after);
-            } else if (state.firstBreakInQuote < 0 && insideBreaks) {
-                state.firstBreakInQuote = base + (p - first) + __builtin_ctzll(insideBreaks);
-            }
+        // Where the field open last began: its opening quote, not the
+        // second quote of a doubled one. Kept even when the field closes in
+        // this chunk, since a quote right after the chunk may continue it.
+        const std::uint64_t fieldOpens = opens & ~((closes << 1) | static_cast<std::uint64_t>(closedBefore));
+        const std::uint64_t insideBreaks = (lf | cr) & inside;
+        if (fieldOpens) {
+            const int open = 63 - __builtin_clzll(fieldOpens);
+            state.quoteOpenedAt = base + (p - first) + open;
+            state.firstBreakInQuote = -1;
+            const std::uint64_t after = insideBreaks & (open == 63 ? 0 : ~std::uint64_t(0) << (open + 1));
+            if (after)
+                state.firstBreakInQuote = base + (p - first) + __builtin_ctzll(after);
+        } else if (state.firstBreakInQuote < 0 && insideBreaks) {
+            state.firstBreakInQuote = base + (p - first) + __builtin_ctzll(insideBreaks);
         }
         state.inQuotes = (inside >> 63) != 0;
         closedBefore = (closes >> 63) != 0;

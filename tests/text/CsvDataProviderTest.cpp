@@ -1,3 +1,5 @@
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -171,9 +173,15 @@ TEST(CsvDataProvider, IndexMatchesLineByLineReadAtEveryBlockEdge)
         "a,b\n1\n1,2,3,4\n",                   // fewer and more fields than the header
         "a\n\xFF\xFE,\xC3\xA9\n",              // invalid UTF-8
     };
-    for (const std::string& text : texts) {
+    std::vector<std::string> all(std::begin(texts), std::end(texts));
+    // What the differential fuzzer found: a doubled quote across a 64-byte
+    // step, then a stray quote.
+    std::ifstream found(VORLAT_TEST_DATA_DIR "/fuzz-csv-doubled-quote-at-chunk-edge.csv", std::ios::binary);
+    all.emplace_back(std::istreambuf_iterator<char>(found), std::istreambuf_iterator<char>());
+    ASSERT_GT(all.back().size(), 2000u);
+    for (const std::string& text : all) {
         const std::vector<Strings> expected = ReferenceRows(text);
-        for (std::size_t block : {1, 2, 3, 4, 5, 7, 16, 1 << 20}) {
+        for (std::size_t block : {1, 2, 3, 4, 5, 7, 16, 64, 65, 100, 1 << 20}) {
             Csv csv(text, block);
             ASSERT_EQ(csv.provider.GetRowCount(), static_cast<int>(expected.size())) << text << " block " << block;
             for (int row = 0; row < csv.provider.GetRowCount(); ++row)
