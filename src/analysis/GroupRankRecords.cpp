@@ -124,13 +124,21 @@ void GroupRankRecords::GetValueLimits(boost::any& largest, boost::any& smallest,
 {
     if (m_Records.empty())
         return;
+    using Host::TableDataProviderUtilities;
+    // Numbers win over the texts of records without a number, as within a
+    // record: the limits are numbers whenever some record has one.
+    const auto beats = [](const boost::any& value, const boost::any& than, int sign) {
+        if (TableDataProviderUtilities::IsNumeric(value) != TableDataProviderUtilities::IsNumeric(than))
+            return TableDataProviderUtilities::IsNumeric(value);
+        return TableDataProviderUtilities::Compare(value, than) * sign > 0;
+    };
     auto at = m_Records.begin();
     largest = smallest = at->second->GetValue(limit);
     for (++at; at != m_Records.end(); ++at) {
         const boost::any value = at->second->GetValue(limit);
-        if (Host::TableDataProviderUtilities::Compare(largest, value) < 0)
+        if (beats(value, largest, 1))
             largest = value;
-        if (Host::TableDataProviderUtilities::Compare(smallest, value) > 0)
+        if (beats(value, smallest, -1))
             smallest = value;
     }
 }

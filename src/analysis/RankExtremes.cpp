@@ -268,12 +268,14 @@ void RankExtremes::GetValueLimits(boost::any& largest, boost::any& smallest, TDM
     const Extreme& extreme = Of(limit);
     if (extreme.rows.empty())
         return;
+    // Numbers win over the texts of groups without a number, as within a
+    // group: the limits are numbers whenever some group has one.
     Value high = Stored(extreme, 0), low = high;
     for (std::size_t group = 1; group < extreme.rows.size(); ++group) {
         const Value value = Stored(extreme, group);
-        if (Compare(high, value) < 0)
+        if (Larger(value, high))
             high = value;
-        if (Compare(low, value) > 0)
+        if (Smaller(value, low))
             low = value;
     }
     largest = high.ToAny();

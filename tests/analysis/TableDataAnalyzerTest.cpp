@@ -177,6 +177,15 @@ TEST(TableDataAnalyzer, NumbersOutrankTextsAndEmptyCells)
         analyzer.GetRankedGroups(0, 1, {cases[i].group}, rows, TDM_Query_Mins);
         EXPECT_EQ(rows, (Rows{firstRow[i] + cases[i].min})) << cases[i].group;
     }
+    // Across groups too the limits are numbers: the texts-only group's "n/a"
+    // is no group's largest maximum, nor "" the smallest minimum.
+    boost::any largest, smallest;
+    analyzer.GetRankValueLimits(0, 1, largest, smallest, TDM_Query_Maxs);
+    EXPECT_EQ(boost::any_cast<int>(largest), 12); // "12" as text reads as the number
+    EXPECT_EQ(boost::any_cast<int>(smallest), -4);
+    analyzer.GetRankValueLimits(0, 1, largest, smallest, TDM_Query_Mins);
+    EXPECT_EQ(boost::any_cast<int>(largest), 5);
+    EXPECT_EQ(boost::any_cast<int>(smallest), -4);
 }
 
 TEST(TableDataAnalyzer, RankValuesKeepEveryDigit)
@@ -335,9 +344,9 @@ TEST(TableDataAnalyzer, ManyGroupsAgreeWithAPlainReckoning)
                         best = row;
                 expected.push_back(best);
                 const boost::any value = rankValue(cells[best][1]);
-                if (high.empty() || TableDataProviderUtilities::Compare(high, value) < 0)
+                if (high.empty() || beats(value, high, 1))
                     high = value;
-                if (low.empty() || TableDataProviderUtilities::Compare(low, value) > 0)
+                if (low.empty() || beats(value, low, -1))
                     low = value;
             }
             Rows rows;
