@@ -38,7 +38,12 @@ std::vector<std::string_view> SplitLines(const std::string& text)
 
 bool StartsWith(std::string_view line, std::string_view prefix) { return line.substr(0, prefix.size()) == prefix; }
 
-bool IsRecordEnd(std::string_view line) { return line == "$$$$"; }
+// "$$$$" ends a record, also with spaces or tabs after it (as other
+// toolkits write and accept it); a line with anything else after it is text.
+bool IsRecordEnd(std::string_view line)
+{
+    return StartsWith(line, "$$$$") && line.find_first_not_of(" \t", 4) == std::string_view::npos;
+}
 
 // The text with every line end made LF, for the toolkit's reader (which
 // splits at LF only). Only called for text that holds a CR.

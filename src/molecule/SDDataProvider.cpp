@@ -42,6 +42,15 @@ const std::int64_t ProgressStep = 4 << 20;
 // window; longer ones line by line.
 const std::size_t ItemWindow = 512;
 
+// The line that ends a record: "$$$$", and nothing after it but spaces or
+// tabs (as other toolkits write and accept it). The line end is not part of
+// the line.
+bool IsRecordEndLine(std::string_view line)
+{
+    return line.substr(0, RecordEnd.size()) == RecordEnd &&
+           line.find_first_not_of(" \t", RecordEnd.size()) == std::string_view::npos;
+}
+
 std::string TrimSpaces(const std::string& text)
 {
     const std::size_t first = text.find_first_not_of(' ');
@@ -138,7 +147,7 @@ void SDDataProvider::ReportProgress(Host::IProgressMonitor& monitor, std::int64_
 bool SDDataProvider::ReadDataItem(Host::IndexingParser& parser, std::string& name, std::string& value)
 {
     std::string header;
-    if (parser.ReadLine(header, false, true) < 0 || header.empty() || header == RecordEnd)
+    if (parser.ReadLine(header, false, true) < 0 || header.empty() || IsRecordEndLine(header))
         return false;
     std::string text;
     std::string line;
@@ -146,7 +155,7 @@ bool SDDataProvider::ReadDataItem(Host::IndexingParser& parser, std::string& nam
     while (parser.ReadLine(line, false, true) > 0 && !line.empty()) {
         // Only the record's end line ends the record; "$$$$" inside a value
         // is text.
-        if (line == RecordEnd)
+        if (IsRecordEndLine(line))
             return false;
         ++lines;
         if (lines <= HeldValueLines) {
@@ -157,7 +166,11 @@ bool SDDataProvider::ReadDataItem(Host::IndexingParser& parser, std::string& nam
             text += "\n...";
         }
     }
-    return Chem::ExtractPropertyDataItem(header, text, name, value);
+    // An item without a name is read past and left out: no column can show
+    // it, and a parsed record leaves it out too.
+    if (!Chem::ExtractPropertyDataItem(header, text, name, value))
+        name.clear();
+    return true;
 }
 
 namespace {
@@ -210,7 +223,7 @@ ItemRead ReadItemInWindow(const char* p, const char* end, bool reachesEnd, std::
         q = after;
         if (line.empty())
             break;
-        if (line == RecordEnd)
+        if (IsRecordEndLine(line))
             return ItemRead::Failed;
         ++lines;
         if (lines == 1) {
@@ -291,9 +304,9 @@ bool SDDataProvider::ReadHeldItems(Host::IndexingParser& parser, const std::vect
                 return false;
             if (read == ItemRead::NotInWindow)
                 break;
-            if (!Chem::ExtractPropertyName(header, itemName))
-                return false;
-            HoldItem(itemName, itemValue);
+            // An item without a name is left out (see ReadDataItem).
+            if (Chem::ExtractPropertyName(header, itemName))
+                HoldItem(itemName, itemValue);
             p += consumed;
         }
         if (p != at) {
@@ -303,7 +316,8 @@ bool SDDataProvider::ReadHeldItems(Host::IndexingParser& parser, const std::vect
         // An item longer than the window: read it line by line.
         if (!ReadDataItem(parser, name, value))
             return false;
-        HoldItem(name, value);
+        if (!name.empty())
+            HoldItem(name, value);
     }
 }
 
@@ -319,9 +333,10 @@ bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
         m_inputStream->Seek(0);
     boost::shared_ptr<Host::BaseStreamBuffer> buffer(new Host::SimpleStreamBuffer(m_inputStream, ScanBufferSize));
     Host::IndexingParser parser(buffer);
-    // The record end is its own line: a longer line that starts with "$$$$"
-    // is text, as it is when records are copied for parsing.
-    parser.SetWholeLineTargets({RecordEnd});
+    // The record end is its own line, blanks after it allowed: a longer line
+    // that starts with "$$$$" is text, as it is when records are copied for
+    // parsing.
+    parser.SetWholeLineTargets({RecordEnd}, true);
 
     monitor.SetTitle(Host::ToWString(ImportTitle));
     monitor.Begin();
@@ -527,7 +542,8 @@ bool SDDataProvider::LoadMolecule(std::string& record) const
         return false;
     // Raw lines, kept byte for byte: a line ends after LF, after CR LF, or
     // after a CR followed by anything else. The copy ends after the first
-    // line that is "$$$$" without its line end. Bytes are read in blocks and
+    // line that is "$$$$" (blanks after it allowed) without its line end.
+    // Bytes are read in blocks and
     // what was read past that line is given back to the stream.
     const std::size_t chunk = 4096;
     std::size_t lineStart = record.size();
@@ -555,8 +571,8 @@ bool SDDataProvider::LoadMolecule(std::string& record) const
                 if (lineEnd < record.size() && record[lineEnd] == '\n')
                     ++lineEnd;
             }
-            const std::size_t textEnd = i;
-            if (textEnd - lineStart == RecordEnd.size() && record.compare(lineStart, textEnd - lineStart, RecordEnd) == 0) {
+            const std::string_view text(record.data() + lineStart, i - lineStart);
+            if (IsRecordEndLine(text)) {
                 const std::size_t excess = record.size() - lineEnd;
                 record.resize(lineEnd);
                 if (excess > 0)

@@ -103,7 +103,8 @@ protected:
     virtual SDMoleculeInfo* GetMolecule(bool onlyProperties) const;
     virtual SDMoleculeInfo* GetMolecule() const;
     // Copies the record at the file's read position, up to and including its
-    // "$$$$" line, byte for byte. False at the end of the file.
+    // "$$$$" line (blanks after "$$$$" allowed), byte for byte. False at the
+    // end of the file.
     virtual bool LoadMolecule(std::string& record) const;
     virtual SDMoleculeInfo* WrapMolecule(std::string& record, bool onlyProperties) const;
     virtual SDMoleculeInfo* WrapMolecule(std::string& record) const;
@@ -119,6 +120,9 @@ protected:
     // Reports the scan's progress now and then; throws when cancelled.
     void ReportProgress(Host::IProgressMonitor& monitor, std::int64_t position);
     void EnsureMoleculeName(SDMoleculeInfo* record, int row) const;
+    // Reads the data item at the scan's position line by line; false when it
+    // is broken (it runs into the record's end line). An item without a name
+    // gives an empty name.
     bool ReadDataItem(Host::IndexingParser& parser, std::string& name, std::string& value);
     // The data items of a held record, up to its end line; false when an
     // item is broken.

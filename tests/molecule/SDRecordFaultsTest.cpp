@@ -1,0 +1,140 @@
+// Records that used to lose data while reporting success: end lines with
+// trailing blanks and odd data item headers.
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "chem/ChemDoc.h"
+#include "chem/MolUtilities.h"
+#include "chem/Molecule.h"
+#include "frame/TableDataUtil.h"
+#include "host/Exception.h"
+#include "host/StdInputStream.h"
+#include "host/StringConversion.h"
+#include "molecule/SdFixtures.h"
+
+using VorlatImportExport::SDDataProvider;
+using VorlatImportExport::TableDataUtil;
+using VorlatTest::SdFile;
+using VorlatTest::SdRecord;
+
+namespace {
+
+const int AllHeld = 1046527;
+
+// The kind and text of a value, structures as the name and atom count of
+// their molecule ("none" for a document without one).
+std::string Describe(const boost::any& value)
+{
+    if (value.type() == typeid(Chem::ChemDoc*)) {
+        Chem::ChemDoc* document = boost::any_cast<Chem::ChemDoc*>(value);
+        Chem::DescendentIterator molecules(document->GetTreeRoot(), Chem::Molecule::classType, false, false);
+        const auto* molecule = static_cast<const Chem::Molecule*>(molecules.GetNext());
+        return molecule ? "structure:" + molecule->GetName() + "/" + std::to_string(molecule->GetAtomCount())
+                        : "structure:none";
+    }
+    const std::wstring text = TableDataUtil::BoostAny2WString(value);
+    const char* kind = value.empty() ? "empty" : value.type() == typeid(int) ? "int" : "text";
+    return std::string(kind) + ":" + Host::ToSString(text);
+}
+
+std::vector<std::string> Titles(SDDataProvider& p)
+{
+    std::vector<std::string> titles;
+    for (int c = 0; c < p.GetColumnCount(); ++c)
+        titles.push_back(Host::ToSString(p.GetColumnTitle(c)));
+    return titles;
+}
+
+std::string WithLineEnds(const std::string& lf, const std::string& end)
+{
+    std::string text;
+    for (char c : lf)
+        text += c == '\n' ? end : std::string(1, c);
+    return text;
+}
+
+} // namespace
+
+TEST(SDRecordEnds, EndLinesWithTrailingBlanksEndTheRecordInScanAndCopy)
+{
+    // End lines with blanks after "$$$$" (runs longer than the scan's
+    // look-ahead too), in records of many sizes, so that they fall against
+    // the scan's buffer edges and the copy's blocks.
+    const std::vector<std::string> ends{"$$$$ ", "$$$$\t", "$$$$", "$$$$ \t  ", "$$$$" + std::string(40, ' ')};
+    std::vector<std::string> records;
+    for (int i = 0; i < 300; ++i)
+        records.push_back(SdRecord("N" + std::to_string(i), {{"P", std::string(i * 37 % 500, 'x')}}, false) +
+                          ends[static_cast<std::size_t>(i) % ends.size()] + "\n");
+    for (const std::string lineEnd : {"\n", "\r\n", "\r"}) {
+        std::string text;
+        std::vector<std::size_t> offsets;
+        for (const std::string& record : records) {
+            offsets.push_back(text.size());
+            text += WithLineEnds(record, lineEnd);
+        }
+        offsets.push_back(text.size());
+        for (int held : {AllHeld, 7, 0}) {
+            SdFile sd(text, held);
+            auto& p = sd.provider;
+            ASSERT_EQ(p.GetRowCount(), 300) << held;
+            for (int i = 0; i < 300; ++i) {
+                const std::size_t row = static_cast<std::size_t>(i);
+                ASSERT_EQ(p.GetMoleculeOffset(i), static_cast<std::int64_t>(offsets[row])) << held << " " << i;
+                // The copy for parsing ends where the scan says the record does.
+                p.SeekToRecord(i);
+                std::string copied;
+                ASSERT_TRUE(p.LoadMolecule(copied));
+                ASSERT_EQ(copied, text.substr(offsets[row], offsets[row + 1] - offsets[row])) << held << " " << i;
+                ASSERT_EQ(Describe(p.GetCellData(i, 1)), "text:N" + std::to_string(i)) << held;
+            }
+            EXPECT_EQ(Describe(p.GetCellData(151, 0)), "structure:N151/3");
+            if (held > 0) {
+                EXPECT_EQ(Describe(p.GetCellData(1, 3)), "text:" + std::string(37, 'x'));
+            }
+        }
+    }
+
+    // A value that runs into such an end line is broken as it is before
+    // "$$$$": the index refuses the file; a parsed record's value stops there.
+    const std::string broken = "B\n\n\n  0  0  0  0  0  0  0  0  0  0999 V2000\nM  END\n> <P>\nv\n$$$$ \t\n";
+    std::istringstream file(broken), scanned(broken);
+    Host::NullProgressMonitor monitor;
+    EXPECT_THROW(SDDataProvider(file, boost::shared_ptr<Host::InputStream>(new Host::StdInputStream(scanned)), monitor),
+                 Host::OrvixException);
+    SdFile parsed(SdRecord("A", {{"P", "first"}}) + broken + SdRecord("C", {{"P", "third"}}), 1);
+    ASSERT_EQ(parsed.provider.GetRowCount(), 3);
+    EXPECT_EQ(Describe(parsed.provider.GetCellData(1, 3)), "text:v");
+    EXPECT_EQ(Describe(parsed.provider.GetCellData(2, 3)), "text:third");
+}
+
+TEST(SDDataItems, NamelessItemsAreLeftOutAndDollarSignsInNamesKept)
+{
+    // Headers without a name ("> <>", ">" alone, ">" and blanks) make no
+    // column and take their value lines with them; a name holding "$$$$" is
+    // a name, since only a whole "$$$$" line ends a record.
+    std::string bare = SdRecord("B", {{"P", "2"}});
+    bare.insert(bare.find("> <P>"), ">\nlost\n\n>  \t\nlost too\n\n");
+    const std::string text = SdRecord("A", {{"", "lost"}, {"P", "1"}}) + bare +
+                             SdRecord("C", {{"X$$$$", "kept"}, {"P", "3"}, {"$$$$", "dollars"}});
+    // The file twice: the first copy held, the second parsed under the same
+    // columns; each row read before and after its structure.
+    SdFile sd(text + text, 3);
+    auto& p = sd.provider;
+    ASSERT_EQ(p.GetRowCount(), 6);
+    EXPECT_EQ(Titles(p), (std::vector<std::string>{"Structure", "Name", "Index", "P", "X$$$$", "$$$$"}));
+    const char* const names[] = {"A", "B", "C"};
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int row = 0; row < 6; ++row) {
+            const int k = row % 3;
+            SCOPED_TRACE("row " + std::to_string(row) + ", pass " + std::to_string(pass));
+            EXPECT_EQ(Describe(p.GetCellData(row, 1)), std::string("text:") + names[k]);
+            EXPECT_EQ(Describe(p.GetCellData(row, 3)), "int:" + std::to_string(k + 1));
+            EXPECT_EQ(Describe(p.GetCellData(row, 4)), k == 2 ? "text:kept" : "empty:");
+            EXPECT_EQ(Describe(p.GetCellData(row, 5)), k == 2 ? "text:dollars" : "empty:");
+            EXPECT_EQ(Describe(p.GetCellData(row, 0)), std::string("structure:") + names[k] + "/3");
+        }
+    }
+}
