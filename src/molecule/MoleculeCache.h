@@ -22,12 +22,14 @@ public:
     MoleculeCache(const MoleculeCache&) = delete;
     MoleculeCache& operator=(const MoleculeCache&) = delete;
 
-    // The row's record, or null.
-    SDMoleculeInfo* Find(int row) const;
-    // Holds the row's record and takes ownership of it. When the row has a
-    // record already, it is replaced (and deleted) only when replace is true;
-    // otherwise the new record is not taken and stays the caller's.
-    void Insert(int row, SDMoleculeInfo* record, bool replace);
+    // The row's record, or null. full, when given, tells whether the record
+    // was parsed with its structure (rather than for its data items only).
+    SDMoleculeInfo* Find(int row, bool* full = nullptr) const;
+    // Holds the row's record and takes ownership of it; full as for Find.
+    // When the row has a record already, it is replaced (and deleted) only
+    // when replace is true; otherwise the new record is not taken and stays
+    // the caller's.
+    void Insert(int row, SDMoleculeInfo* record, bool replace, bool full);
     // Deletes every record and sets the capacity.
     void SetCapacity(int capacity);
     int GetCapacity() const { return m_capacity; }
@@ -37,8 +39,13 @@ private:
     static void Delete(SDMoleculeInfo* record);
     void Clear();
 
+    struct Entry {
+        SDMoleculeInfo* record;
+        bool full;
+    };
+
     std::queue<int> m_rowOrder;
-    std::map<int, SDMoleculeInfo*> m_cachedRecords;
+    std::map<int, Entry> m_cachedRecords;
     int m_capacity = 0;
     SDMoleculeInfo* m_lastUncached = nullptr;
 };

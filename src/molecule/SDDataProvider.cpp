@@ -595,6 +595,17 @@ SDMoleculeInfo* SDDataProvider::WrapMolecule(std::string& record, bool onlyPrope
         if (!m_importer->ImportNextMolecule(parser, document->GetTreeRoot(), nullptr)) {
             delete document;
             document = new Chem::ChemDoc;
+            // A structure the toolkit refuses leaves the record its name and
+            // data items, in a molecule without atoms: the same as a read for
+            // the items only gives, so the row's cells do not change when its
+            // structure is read.
+            if (!onlyProperties) {
+                m_importer->SetOnlyPropertiesFlag(true);
+                if (!m_importer->ImportNextMolecule(parser, document->GetTreeRoot(), nullptr)) {
+                    delete document;
+                    document = new Chem::ChemDoc;
+                }
+            }
         }
     }
 
@@ -709,26 +720,32 @@ boost::any SDDataProvider::GetCellData(int row, int column)
         return boost::any();
     }
 
-    SDMoleculeInfo* record = m_moleculeCache.Find(row);
+    bool full = false;
+    SDMoleculeInfo* record = m_moleculeCache.Find(row, &full);
     if (!record) {
         SeekToRecord(row);
-        record = GetMolecule(column != 0);
+        full = column == 0;
+        record = GetMolecule(!full);
         if (!record)
             return boost::any();
         EnsureMoleculeName(record, row);
-        m_moleculeCache.Insert(row, record, false);
+        m_moleculeCache.Insert(row, record, false, full);
     }
 
     switch (column) {
     case 0:
-        if (!IsValidMolecule(record)) {
+        // A record parsed for its items only is parsed once more, with its
+        // structure. One parsed with it is not parsed again while cached,
+        // whatever it holds (no atoms, or a structure the toolkit refused):
+        // the document handed out for it stays valid.
+        if (!full) {
             SeekToRecord(row);
-            SDMoleculeInfo* full = GetMolecule(false);
-            if (!full)
+            SDMoleculeInfo* parsed = GetMolecule(false);
+            if (!parsed)
                 return boost::any();
-            EnsureMoleculeName(full, row);
-            m_moleculeCache.Insert(row, full, true);
-            record = full;
+            EnsureMoleculeName(parsed, row);
+            m_moleculeCache.Insert(row, parsed, true, true);
+            record = parsed;
         }
         return record->GetChemDoc();
     case 1:

@@ -204,13 +204,15 @@ TEST(SDDataProvider, BadFiles)
     // A value that runs into the record's end line.
     EXPECT_TRUE(refused("A\n\n\n  0  0  0  0  0  0  0  0  0  0999 V2000\nM  END\n> <P>\nv\n$$$$\n"));
 
-    // Binary garbage is one record without a structure.
+    // Binary garbage is one record without a structure: a molecule without
+    // atoms, named by its first line.
     std::string garbage;
     for (int i = 0; i < 3000; ++i)
         garbage += static_cast<char>((i * 7919) % 256);
     SdFile junk(garbage);
     EXPECT_EQ(junk.provider.GetRowCount(), 1);
-    EXPECT_FALSE(MoleculeOf(junk.provider.GetCellData(0, 0)));
+    ASSERT_TRUE(MoleculeOf(junk.provider.GetCellData(0, 0)));
+    EXPECT_EQ(MoleculeOf(junk.provider.GetCellData(0, 0))->GetAtomCount(), 0);
 
     // A record cut in its atom block, a record of 0 atoms, invalid UTF-8
     // in a value, and a 10 MB value.
@@ -221,7 +223,9 @@ TEST(SDDataProvider, BadFiles)
     SdFile sd(cut + empty + SdRecord("bytes", {{"P", "\xFF\xC3(ok"}}) + SdRecord("big", {{"P", big}}));
     auto& p = sd.provider;
     ASSERT_EQ(p.GetRowCount(), 4);
-    EXPECT_FALSE(MoleculeOf(p.GetCellData(0, 0)));
+    ASSERT_TRUE(MoleculeOf(p.GetCellData(0, 0)));
+    EXPECT_EQ(MoleculeOf(p.GetCellData(0, 0))->GetName(), "cut");
+    EXPECT_EQ(MoleculeOf(p.GetCellData(0, 0))->GetAtomCount(), 0);
     EXPECT_EQ(MoleculeOf(p.GetCellData(1, 0))->GetAtomCount(), 0);
     EXPECT_EQ(Host::ToSString(Text(p.GetCellData(2, 3))), "\xFF\xC3(ok");
     EXPECT_EQ(Text(p.GetCellData(3, 3)).size(), big.size());

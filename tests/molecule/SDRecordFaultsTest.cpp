@@ -1,5 +1,6 @@
 // Records that used to lose data while reporting success: end lines with
-// trailing blanks and odd data item headers.
+// trailing blanks, odd data item headers, records the toolkit refuses, and
+// structure pointers of records without a structure.
 #include <sstream>
 #include <string>
 #include <vector>
@@ -54,6 +55,20 @@ std::string WithLineEnds(const std::string& lf, const std::string& end)
     for (char c : lf)
         text += c == '\n' ? end : std::string(1, c);
     return text;
+}
+
+// The record with its last atom's symbol replaced by one the toolkit does
+// not know, so that it refuses the structure.
+std::string Refused(const std::string& name, const std::vector<std::pair<std::string, std::string>>& items)
+{
+    std::string text = SdRecord(name, items);
+    text.replace(text.find(" O   0"), 4, " Xx ");
+    return text;
+}
+
+std::string ZeroAtoms(const std::string& name, const std::string& value)
+{
+    return name + "\n\n\n  0  0  0  0  0  0  0  0  0  0999 V2000\nM  END\n> <P>\n" + value + "\n\n$$$$\n";
 }
 
 } // namespace
@@ -136,5 +151,68 @@ TEST(SDDataItems, NamelessItemsAreLeftOutAndDollarSignsInNamesKept)
             EXPECT_EQ(Describe(p.GetCellData(row, 5)), k == 2 ? "text:dollars" : "empty:");
             EXPECT_EQ(Describe(p.GetCellData(row, 0)), std::string("structure:") + names[k] + "/3");
         }
+    }
+}
+
+TEST(SDRefusedRecords, KeepTheirNameAndItemsWithAnEmptyStructure)
+{
+    // A record the toolkit refuses shows the same name and items while only
+    // indexed, once parsed for its items, and after its structure was read,
+    // held or not; its structure is a molecule without atoms, like a record
+    // of 0 atoms.
+    const std::string text = Refused("Refused", {{"P", "5"}}) + Refused("", {{"P", "6"}}) +
+                             SdRecord("Normal", {{"P", "7"}}) + ZeroAtoms("Empty", "8");
+    struct Expected {
+        const char* name;
+        int atoms;
+    };
+    const Expected expected[] = {{"Refused", 0}, {"Molecule-2", 0}, {"Normal", 3}, {"Empty", 0}};
+    for (bool structureFirst : {false, true}) {
+        SdFile sd(text + text, 4);
+        auto& p = sd.provider;
+        ASSERT_EQ(p.GetRowCount(), 8);
+        for (int row = 0; row < 8; ++row) {
+            const Expected& e = expected[row % 4];
+            // The parsed copy's unnamed record is named after its own row.
+            const std::string name = row == 5 ? "Molecule-6" : e.name;
+            SCOPED_TRACE("row " + std::to_string(row) + (structureFirst ? ", structure first" : ""));
+            const std::string structure = "structure:" + name + "/" + std::to_string(e.atoms);
+            if (structureFirst) {
+                EXPECT_EQ(Describe(p.GetCellData(row, 0)), structure);
+            }
+            for (int pass = 0; pass < 2; ++pass) {
+                EXPECT_EQ(Describe(p.GetCellData(row, 1)), "text:" + name);
+                EXPECT_EQ(Describe(p.GetCellData(row, 3)), "int:" + std::to_string(5 + row % 4));
+                EXPECT_EQ(Describe(p.GetCellData(row, 0)), structure);
+            }
+        }
+    }
+}
+
+TEST(SDStructurePointers, StayValidWhileTheRecordIsCached)
+{
+    // A structure is parsed once while its record is cached, whatever it
+    // holds: a pointer handed out earlier stays usable. A record parsed for
+    // its items first is parsed once more, fully, for its structure.
+    const std::string text = ZeroAtoms("Empty", "1") + Refused("Refused", {{"P", "2"}}) +
+                             SdRecord("Normal", {{"P", "3"}});
+    const char* const names[] = {"Empty", "Refused", "Normal"};
+    for (int held : {AllHeld, 0}) {
+        SdFile sd(text, held);
+        auto& p = sd.provider;
+        ASSERT_EQ(p.GetRowCount(), 3);
+        std::vector<Chem::ChemDoc*> kept;
+        for (int read = 0; read < 3; ++read) {
+            for (int row = 0; row < 3; ++row) {
+                if (read == 0)
+                    p.GetCellData(row, 1);
+                kept.push_back(boost::any_cast<Chem::ChemDoc*>(p.GetCellData(row, 0)));
+            }
+        }
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            EXPECT_EQ(kept[i], kept[i % 3]) << held << " " << i;
+            EXPECT_EQ(Chem::GetMoleculeName(kept[i]), Host::ToWString(names[i % 3])) << held << " " << i;
+        }
+        EXPECT_EQ(Describe(p.GetCellData(2, 0)), "structure:Normal/3");
     }
 }
