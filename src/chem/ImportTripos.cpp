@@ -24,6 +24,14 @@ namespace {
 const char* const MoleculeMarker = "@<TRIPOS>MOLECULE";
 const char* const PropertyMarker = "@<ZENTROVA>MOL_PROPERTY";
 
+// Whether the line begins with "@" after any spaces or tabs: such a line
+// ends a property value, as it does when the file is indexed.
+bool StartsWithAt(const std::string& line)
+{
+    const std::size_t first = line.find_first_not_of(" \t");
+    return first != std::string::npos && line[first] == '@';
+}
+
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -236,7 +244,7 @@ bool ImportTripos::Import(CTextArchiveParser& parser, Object* root, Host::IProgr
             std::string value;
             std::size_t k = i + 3;
             bool first = true;
-            for (; k < lines.size() && !lines[k].empty() && lines[k][0] != '@'; ++k) {
+            for (; k < lines.size() && !lines[k].empty() && !StartsWithAt(lines[k]); ++k) {
                 if (lines[k][0] == '#')
                     continue;
                 value += (first ? "" : "\n") + lines[k];

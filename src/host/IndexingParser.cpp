@@ -350,4 +350,25 @@ bool IndexingParser::Peek(char& c)
     return true;
 }
 
+bool IndexingParser::PeekPastBlanks(char& c)
+{
+    if (Available(1) == 0)
+        return false;
+    int found = -1;
+    for (std::int64_t at = m_Position;; ++at) {
+        const int byte = ByteAt(at);
+        if (byte < 0 || !IsBlank(static_cast<char>(byte))) {
+            found = byte;
+            break;
+        }
+    }
+    // A long run of blanks may have moved the window past the read position.
+    if (m_Position < m_Start || m_Position >= m_End)
+        Fill(m_Position);
+    if (found < 0)
+        return false;
+    c = static_cast<char>(found);
+    return true;
+}
+
 } // namespace Host

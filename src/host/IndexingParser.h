@@ -37,6 +37,9 @@ public:
 
     // The byte at the read position, not consumed; false at the end.
     bool Peek(char& c);
+    // The first byte from the read position on that is no space or tab (a
+    // line end counts), not consumed; false when the data ends first.
+    bool PeekPastBlanks(char& c);
     std::int64_t GetPosition() const { return m_Position; }
 
     // Direct access for scanners that parse many short lines: the bytes from

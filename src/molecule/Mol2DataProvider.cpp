@@ -23,6 +23,8 @@ const int HeldValueLines = 11;
 
 enum class BlockRead { Done, Failed, NotInWindow };
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
 // Reads the property block whose marker line starts at p, if it lies whole
 // in [p, end) (or the data ends there, when reachesEnd), as
 // ReadPropertyBlock does. consumed is where the next line starts.
@@ -67,7 +69,14 @@ BlockRead ReadBlockInWindow(const char* p, const char* end, bool reachesEnd, std
     for (;;) {
         if (q == end && reachesEnd)
             break;
-        if (q != end && *q == '@')
+        // A line that begins with "@", blanks before it allowed, ends the
+        // value: the scan takes such a line for a marker.
+        const char* first = q;
+        while (first != end && IsBlank(*first))
+            ++first;
+        if (first == end && !reachesEnd)
+            return BlockRead::NotInWindow;
+        if (first != end && *first == '@')
             break;
         if (!line(current, atEnd))
             return BlockRead::NotInWindow;
@@ -153,7 +162,8 @@ bool Mol2DataProvider::ReadPropertyBlock(Host::IndexingParser& parser, std::stri
         return false;
     int taken = 0;
     char next = 0;
-    while (parser.Peek(next) && next != '@') {
+    // A line that begins with "@", blanks before it allowed, ends the value.
+    while (parser.Peek(next) && !(parser.PeekPastBlanks(next) && next == '@')) {
         if (parser.ReadLine(line, false, true) < 0 || line.empty())
             break;
         if (line[0] == '#')
@@ -176,6 +186,7 @@ bool Mol2DataProvider::ReadPropertyBlock(Host::IndexingParser& parser, std::stri
 
 bool Mol2DataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
 {
+    StartProgress();
     if (m_inputStream)
         m_inputStream->Seek(0);
     boost::shared_ptr<Host::BaseStreamBuffer> buffer(new Host::SimpleStreamBuffer(m_inputStream, ScanBufferSize));

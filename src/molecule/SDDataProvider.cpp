@@ -134,6 +134,12 @@ std::string SDDataProvider::MakeMoleculeName(const std::string& line, int record
     return line.empty() ? "Molecule-" + std::to_string(record + 1) : line;
 }
 
+void SDDataProvider::StartProgress()
+{
+    m_streamLength = m_inputStream ? m_inputStream->GetLength() : -1;
+    m_nextProgressAt = 0;
+}
+
 void SDDataProvider::ReportProgress(Host::IProgressMonitor& monitor, std::int64_t position)
 {
     if (position >= m_nextProgressAt && m_streamLength > 0) {
@@ -326,8 +332,7 @@ bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
     std::vector<std::string> itemTargets{RecordEnd, ">"};
     std::vector<std::string> recordTargets{RecordEnd, StructureEnd, ">"};
 
-    m_streamLength = m_inputStream ? m_inputStream->GetLength() : -1;
-    m_nextProgressAt = 0;
+    StartProgress();
     // Offsets count from the start of the file, where every scan begins.
     if (m_inputStream)
         m_inputStream->Seek(0);

@@ -117,7 +117,10 @@ protected:
 
     // Empties everything an indexing builds.
     void ResetIndex();
-    // Reports the scan's progress now and then; throws when cancelled.
+    // Readies progress reports for a scan of the input stream from its start.
+    void StartProgress();
+    // Reports the scan's progress now and then (position: how far the scan
+    // has read); throws when cancelled.
     void ReportProgress(Host::IProgressMonitor& monitor, std::int64_t position);
     void EnsureMoleculeName(SDMoleculeInfo* record, int row) const;
     // Reads the data item at the scan's position line by line; false when it

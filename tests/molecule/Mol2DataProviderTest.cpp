@@ -1,3 +1,5 @@
+#include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "chem/MolUtilities.h"
 #include "chem/Molecule.h"
 #include "host/Exception.h"
+#include "host/StringConversion.h"
 #include "host/StdInputStream.h"
 #include "molecule/Mol2DataProvider.h"
 #include "molecule/SDImportOptions.h"
@@ -169,4 +172,67 @@ TEST(Mol2DataProvider, BadFiles)
     EXPECT_THROW(Mol2DataProvider(file, boost::shared_ptr<Host::InputStream>(new Host::StdInputStream(scanned)),
                                   cancelling),
                  Host::CancellationException);
+}
+
+TEST(Mol2DataProvider, MarkersWithLeadingBlanksEndAPropertyValue)
+{
+    // A marker line with blanks before it, right after a value line, ends
+    // the value: a property marker starts the next block, a molecule marker
+    // the next record. Short values are read in place, long ones line by
+    // line; both agree with the parsed record.
+    for (const std::size_t lineLength : {std::size_t(2), std::size_t(800)}) {
+        std::string value;
+        for (int i = 0; i < 11; ++i)
+            value += (i > 0 ? "\n" : "") + std::string(lineLength, static_cast<char>('a' + i));
+        const std::string lf = Record("one") + "@<ZENTROVA>MOL_PROPERTY\nP\nstring\n" + value +
+                               "\n \t@<ZENTROVA>MOL_PROPERTY\nQ\nstring\nq\n" +
+                               Record("two", {{"P", "w"}}, "  @<TRIPOS>MOLECULE");
+        std::string crlf;
+        for (char c : lf)
+            crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        for (const std::string& text : {lf, crlf}) {
+            // The file twice: the first copy held, the second parsed.
+            std::istringstream file(text + text), scanned(text + text);
+            Host::NullProgressMonitor monitor;
+            Mol2DataProvider p(file, boost::shared_ptr<Host::InputStream>(new Host::StdInputStream(scanned)), monitor);
+            p.SetPropertyCacheSize(2);
+            ASSERT_TRUE(p.Initialize(monitor));
+            ASSERT_EQ(p.GetRowCount(), 4) << lineLength;
+            EXPECT_EQ(Titles(p), (std::vector<std::wstring>{L"Structure", L"Name", L"Index", L"P", L"Q"}));
+            for (int row = 0; row < 4; ++row) {
+                SCOPED_TRACE("row " + std::to_string(row) + ", line length " + std::to_string(lineLength));
+                const bool first = row % 2 == 0;
+                EXPECT_EQ(Text(p.GetCellData(row, 1)), first ? L"one" : L"two");
+                EXPECT_EQ(Text(p.GetCellData(row, 3)), first ? Host::ToWString(value) : L"w");
+                EXPECT_EQ(first ? Text(p.GetCellData(row, 4)) : L"none",
+                          first ? L"q" : (p.GetCellData(row, 4).empty() ? L"none" : L"some"));
+                EXPECT_EQ(Smiles(p.GetCellData(row, 0)), "CCO");
+            }
+        }
+    }
+}
+
+TEST(Mol2DataProvider, ReportsProgressWhileIndexing)
+{
+    // A file of some 13 MB, generated: progress rises while the records are
+    // indexed, and reaches 1 at the end.
+    const std::string path = testing::TempDir() + "/progress.mol2";
+    {
+        std::ofstream out(path, std::ios::binary);
+        const std::string record = Record("r", {{"P", "1"}});
+        for (std::size_t written = 0; written < (13u << 20); written += record.size())
+            out << record;
+    }
+    std::ifstream file(path, std::ios::binary), scanned(path, std::ios::binary);
+    VorlatTest::CountingMonitor monitor;
+    Mol2DataProvider p(file, boost::shared_ptr<Host::InputStream>(new Host::StdInputStream(scanned)), monitor);
+    EXPECT_GT(p.GetRowCount(), 20000);
+    const std::vector<double>& progress = monitor.progress;
+    ASSERT_GE(progress.size(), 4u);
+    EXPECT_EQ(progress.back(), 1.0);
+    for (std::size_t i = 1; i + 1 < progress.size(); ++i) {
+        EXPECT_GT(progress[i], progress[i - 1]);
+        EXPECT_LT(progress[i], 1.0);
+    }
+    std::remove(path.c_str());
 }

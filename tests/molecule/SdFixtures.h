@@ -32,12 +32,13 @@ inline std::string SdRecord(const std::string& name, const std::vector<std::pair
     return text;
 }
 
-// A monitor that counts its calls and can ask to cancel after some records.
+// A monitor that counts its calls, keeps the progress it was given and can
+// ask to cancel after some records.
 class CountingMonitor : public Host::IProgressMonitor {
 public:
     void Begin() override { ++begins; }
     void SetTask(const std::wstring&, int) override { ++tasks; }
-    void SetProgress(double) override {}
+    void SetProgress(double fraction) override { progress.push_back(fraction); }
     void SetTitle(const std::wstring& t) override { title = t; }
     void End() override {}
     bool IsCancelled() override { return ++asked > cancelAfter; }
@@ -45,6 +46,7 @@ public:
     int begins = 0, tasks = 0, asked = 0;
     int cancelAfter = 1 << 30;
     std::wstring title;
+    std::vector<double> progress;
 };
 
 // The streams of an SD text and a provider over them. Subclassing gives the
