@@ -6,6 +6,7 @@
 #include "chem/ImportTripos.h"
 #include "chem/MolUtilities.h"
 #include "host/Exception.h"
+#include "host/RandomAccess.h"
 #include "host/IndexingParser.h"
 #include "host/SimpleStreamBuffer.h"
 #include "molecule/SDMoleculeInfo.h"
@@ -117,6 +118,11 @@ Mol2DataProvider::Mol2DataProvider(std::istream& fileStream, boost::shared_ptr<H
                                    Host::IProgressMonitor& monitor)
     : SDDataProvider(fileStream, std::move(inputStream), monitor, false)
 {
+    // Records are read back at their offsets: a pipe is refused before
+    // anything is read.
+    Host::RequireRandomAccess(fileStream, "Mol2DataProvider", __LINE__);
+    if (m_inputStream)
+        Host::RequireRandomAccess(*m_inputStream, "Mol2DataProvider", __LINE__);
     // A constructor that throws runs no destructor: the importers go here.
     bool indexed = false;
     try {

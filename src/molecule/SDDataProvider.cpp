@@ -17,6 +17,7 @@
 #include "host/CfxFormat.h"
 #include "host/Exception.h"
 #include "host/IndexingParser.h"
+#include "host/RandomAccess.h"
 #include "host/SimpleStreamBuffer.h"
 #include "host/StringConversion.h"
 #include "host/Structure.h"
@@ -65,6 +66,11 @@ SDDataProvider::SDDataProvider(std::istream& fileStream, boost::shared_ptr<Host:
                                Host::IProgressMonitor& monitor)
     : SDDataProvider(fileStream, std::move(inputStream), monitor, true)
 {
+    // Records are read back at their offsets: a pipe would index as records
+    // without structures. Refused before anything is read.
+    Host::RequireRandomAccess(fileStream, "SDDataProvider", __LINE__);
+    if (m_inputStream)
+        Host::RequireRandomAccess(*m_inputStream, "SDDataProvider", __LINE__);
     // A constructor that throws runs no destructor: the importer goes here.
     bool indexed = false;
     try {
