@@ -6,10 +6,10 @@ set -eu
 seconds="$1"
 build="$2"
 shift 2
-targets="${*:-csv sd mol2 quenbar text validator}"
+targets="${*:-csv sd mol2 quenbar text validator csv_diff sd_diff mol2_diff}"
 source="$(cd "$(dirname "$0")/.." && pwd)"
 mkdir -p "$build/corpus"
-for target in csv sd mol2 quenbar text validator; do
+for target in csv sd mol2 quenbar text validator csv_diff sd_diff mol2_diff; do
   mkdir -p "$build/corpus/$target"
 done
 cp "$source"/examples/data/*.csv "$source"/tests/data/*.csv "$build/corpus/csv/" 2>/dev/null || true
@@ -18,6 +18,15 @@ cp "$source"/examples/data/*.mol2 "$source"/tests/data/*.mol2 "$build/corpus/mol
 cp "$source"/examples/data/compounds-quenbar.txt "$build/corpus/quenbar/"
 cp "$source"/fuzz/seeds/text/* "$build/corpus/text/"
 cp "$source"/fuzz/seeds/validator/* "$build/corpus/validator/"
+# The differential targets: the CSV one reads its block size from the first
+# byte.
+for f in "$source"/examples/data/*.csv "$source"/tests/data/*.csv; do
+  if [ -f "$f" ]; then
+    { printf '\005'; cat "$f"; } > "$build/corpus/csv_diff/$(basename "$f")"
+  fi
+done
+cp "$source"/examples/data/*.sdf "$source"/tests/data/*.sdf "$build/corpus/sd_diff/"
+cp "$source"/examples/data/*.mol2 "$source"/tests/data/*.mol2 "$build/corpus/mol2_diff/"
 # Leaks RDKit itself makes are suppressed; fuzzing keeps the fast unwinder,
 # which sees RDKit's frames only at the top of a stack (fuzz/lsan-fuzz.supp).
 export LSAN_OPTIONS="suppressions=$source/fuzz/lsan-fuzz.supp:print_suppressions=0"
