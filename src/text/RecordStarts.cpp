@@ -162,11 +162,10 @@ std::int64_t FindRecordStarts(std::istream& stream, const RecordScan& scan, std:
             quotes.SetNone();
 
         // 64 bytes at a time while a byte is left after them (a CR's
-        // partner), in blocks that hold quotes; a block without any costs
-        // one search for them, and its line ends are found with memchr.
+        // partner); the byte-by-byte loop below reads the rest, and a chunk
+        // whose quotes need every rule.
         bool closedBefore = false; // the byte before p closed a quoted field
-        if (state.inQuotes || (scan.quotes && quotes.From(p) != last))
-            p = ChunkSteps(p, first, last, base, scan.quotes, state, closedBefore, offsets);
+        p = ChunkSteps(p, first, last, base, scan.quotes, state, closedBefore, offsets);
         // A quote right after a closing one is a doubled quote: the field
         // goes on.
         if (closedBefore && p < last && *p == '"') {

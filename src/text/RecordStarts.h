@@ -29,9 +29,11 @@ struct RecordScan {
 // double quote at the start of a field (at a record start or after a comma)
 // and ends at a double quote that is not doubled; a quote elsewhere is text.
 //
-// Reads with block reads and memchr, jumping between the bytes that matter,
-// so that a file without quotes costs little more than a search for line
-// feeds. Returns the offset where the data ends. Leaves the stream's flags
+// Reads in blocks and looks at 64 bytes at a time (SSE2, or AVX2 where the
+// processor has it), pairing quotes by their parity, so that a file costs
+// little more than a search for line feeds; chunks whose quotes break the
+// simple pattern are read byte by byte. Returns the offset where the data
+// ends. Leaves the stream's flags
 // as the reads set them, so that the caller can tell a read error (bad())
 // from the end; the stream must be able to seek back (an unclosed quote
 // makes the scan read again from the line after it).
