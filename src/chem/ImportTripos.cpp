@@ -274,8 +274,11 @@ bool ImportTripos::Import(CTextArchiveParser& parser, Object* root, Host::IProgr
     }
     if (!mol || mol->getNumAtoms() == 0)
         mol = ReadSections(lines);
+    // A record without a readable atom keeps its name and property blocks,
+    // as a molecule without atoms: its row shows them whether or not its
+    // structure was read.
     if (!mol)
-        return false;
+        mol.reset(new RDKit::RWMol);
     molecule->Impl().mol = std::move(mol);
     molecule->StructureChanged();
     static_cast<TreeRoot*>(root)->AddMolecule(std::move(molecule));

@@ -147,8 +147,9 @@ TEST(Mol2DataProvider, BadFiles)
     EXPECT_EQ(Refusal(Record("x") + "@<ZENTROVA>MOL_PROPERTY\n\nstring\nvalue\n"), invalid); // empty name
     EXPECT_EQ(Refusal(Record("x") + "@<ZENTROVA>MOL_PROPERTY\nP"), invalid);             // cut off
 
-    // An ATOM section of garbage: an empty document, no error. An atom type
-    // the toolkit does not know is read by the direct reader.
+    // An ATOM section of garbage: a molecule without atoms that keeps the
+    // record's name, no error. An atom type the toolkit does not know is read
+    // by the direct reader.
     const std::string garbage = "@<TRIPOS>MOLECULE\ngarbage\n 3 2 0 0 0\nSMALL\n\n@<TRIPOS>ATOM\n"
                                 "this is not an atom line\n\x01\x02\xFF\n@<TRIPOS>BOND\n 1 1 2 1\n";
     std::string unknown = Record("unknown");
@@ -158,7 +159,27 @@ TEST(Mol2DataProvider, BadFiles)
     auto& p = mol2.provider;
     ASSERT_EQ(p.GetRowCount(), 2);
     Chem::ChemDoc* document = boost::any_cast<Chem::ChemDoc*>(p.GetCellData(0, 0));
-    EXPECT_FALSE(Chem::DescendentIterator(document->GetTreeRoot(), Chem::Molecule::classType, false, false).GetNext());
+    const auto* empty = static_cast<const Chem::Molecule*>(
+        Chem::DescendentIterator(document->GetTreeRoot(), Chem::Molecule::classType, false, false).GetNext());
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->GetAtomCount(), 0);
+    EXPECT_EQ(empty->GetName(), "garbage");
+
+    // Not held by the index, such a record still shows its name and property
+    // blocks, before and after its structure is read.
+    const std::string unreadable = garbage + "@<ZENTROVA>MOL_PROPERTY\nP\nstring\nkept\n\n";
+    for (const bool structureFirst : {false, true}) {
+        Mol2 twice(unreadable + unreadable);
+        twice.provider.SetPropertyCacheSize(1);
+        ASSERT_TRUE(twice.provider.Initialize(twice.monitor));
+        ASSERT_EQ(twice.provider.GetRowCount(), 2);
+        if (structureFirst)
+            twice.provider.GetCellData(1, 0);
+        EXPECT_EQ(boost::any_cast<std::wstring>(twice.provider.GetCellData(1, 1)), L"garbage");
+        EXPECT_EQ(boost::any_cast<std::wstring>(twice.provider.GetCellData(1, 3)), L"kept");
+        twice.provider.GetCellData(1, 0);
+        EXPECT_EQ(boost::any_cast<std::wstring>(twice.provider.GetCellData(1, 3)), L"kept");
+    }
     Chem::ChemDoc* read = boost::any_cast<Chem::ChemDoc*>(p.GetCellData(1, 0));
     const auto* molecule = static_cast<const Chem::Molecule*>(
         Chem::DescendentIterator(read->GetTreeRoot(), Chem::Molecule::classType, false, false).GetNext());
