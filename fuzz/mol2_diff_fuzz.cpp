@@ -14,52 +14,14 @@
 // blanks), lines beginning with "#" left out, 11 kept and then "\n...". The
 // first block of a name counts; blocks named "Name" or "Index" replace the
 // record's own.
-#include <cstdio>
-#include <cstdlib>
-#include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include <boost/shared_ptr.hpp>
-
-#include "frame/TableDataUtil.h"
-#include "host/Exception.h"
-#include "host/IProgressMonitor.h"
-#include "host/StdInputStream.h"
-#include "host/StringConversion.h"
+#include "MoleculeReference.h"
 #include "molecule/Mol2DataProvider.h"
-#include "molecule/SDDataProvider.h"
 
 namespace {
-
-struct Record {
-    std::string name;
-    std::vector<std::pair<std::string, std::string>> items; // first of a name kept
-};
-
-struct Reference {
-    bool refused = false;
-    std::vector<Record> records;
-    std::vector<std::string> columns; // item names in first-met order
-};
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = start;
-        while (end < text.size() && text[end] != '\n' && text[end] != '\r')
-            ++end;
-        lines.push_back(text.substr(start, end - start));
-        if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
-            ++end;
-        start = end + 1;
-    }
-    return lines;
-}
 
 std::string WithoutLeadingBlanks(const std::string& line)
 {
@@ -157,58 +119,11 @@ Reference Read(const std::string& text)
     return ref;
 }
 
-std::string Typed(const boost::any& value)
-{
-    const std::wstring text = VorlatImportExport::TableDataUtil::BoostAny2WString(value);
-    return std::string(value.type().name()) + ":" + Host::ToSString(text);
-}
-
-std::string Typed(const std::string& text)
-{
-    return Typed(VorlatImportExport::SDDataProvider::TypePropertyValue(text));
-}
-
-[[noreturn]] void Differ(const char* what, std::size_t at)
-{
-    std::fprintf(stderr, "Mol2 reader and reference differ: %s at %zu\n", what, at);
-    std::abort();
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const Reference ref = Read(text);
-    std::istringstream file(text), scanned(text);
-    Host::NullProgressMonitor monitor;
-    try {
-        VorlatImportExport::Mol2DataProvider provider(
-            file, boost::shared_ptr<Host::InputStream>(new Host::StdInputStream(scanned)), monitor);
-        if (ref.refused)
-            Differ("accepted a file the rules refuse", 0);
-        if (static_cast<std::size_t>(provider.GetRowCount()) != ref.records.size())
-            Differ("row count", ref.records.size());
-        if (static_cast<std::size_t>(provider.GetColumnCount()) != 3 + ref.columns.size())
-            Differ("column count", 3 + ref.columns.size());
-        for (std::size_t c = 0; c < ref.columns.size(); ++c)
-            if (Host::ToSString(provider.GetColumnTitle(static_cast<int>(c + 3))) != ref.columns[c])
-                Differ("column title", c + 3);
-        for (std::size_t r = 0; r < ref.records.size() && r < 500; ++r) {
-            const Record& record = ref.records[r];
-            if (Typed(provider.GetCellData(static_cast<int>(r), 1)) != Typed(record.name))
-                Differ("name of record", r);
-            std::map<std::string, std::string> items(record.items.begin(), record.items.end());
-            for (std::size_t c = 0; c < ref.columns.size(); ++c) {
-                const auto found = items.find(ref.columns[c]);
-                const std::string expected = found == items.end() ? Typed(boost::any()) : Typed(found->second);
-                if (Typed(provider.GetCellData(static_cast<int>(r), static_cast<int>(c + 3))) != expected)
-                    Differ("item of record", r);
-            }
-        }
-    } catch (const Host::OrvixException&) {
-        if (!ref.refused)
-            Differ("refused a file the rules accept", 0);
-    }
+    Compare<VorlatImportExport::Mol2DataProvider>("Mol2", text, Read(text));
     return 0;
 }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/PipeBuffer.h"
+
 #include "host/Exception.h"
 #include "host/StdInputStream.h"
 #include "molecule/Mol2DataProvider.h"
@@ -234,33 +236,19 @@ TEST(Faults, InputsTheFuzzersFound)
     }
 }
 
-namespace {
-
-// A stream buffer over text that cannot seek, as a pipe or a FIFO.
-class PipeBuffer : public std::stringbuf {
-public:
-    explicit PipeBuffer(const std::string& text) : std::stringbuf(text) {}
-
-protected:
-    pos_type seekoff(off_type, std::ios::seekdir, std::ios::openmode) override { return pos_type(-1); }
-    pos_type seekpos(pos_type, std::ios::openmode) override { return pos_type(-1); }
-};
-
-} // namespace
-
 TEST(Faults, StreamsThatCannotSeekAreRefusedByEveryReader)
 {
     const std::wstring refused = L"The file cannot be read at random positions: it is a pipe or another stream that "
                                  L"cannot seek. Save it to a file first.";
     const std::string sd = VorlatTest::SdRecord("A", {{"P", "1"}});
     const std::string mol2 = Mol2Record("M");
-    PipeBuffer csvPipe("a,b\n1,2\n"), quenbarPipe("a\tb\nA\tB\n1\t2\n");
+    VorlatTest::PipeBuffer csvPipe("a,b\n1,2\n"), quenbarPipe("a\tb\nA\tB\n1\t2\n");
     std::istream csv(&csvPipe), quenbar(&quenbarPipe);
     EXPECT_EQ(Refusal([&] { VorlatImportExport::CsvDataProvider p(csv); }), refused);
     EXPECT_EQ(Refusal([&] { VorlatImportExport::QuenbarDataProvider p(quenbar); }), refused);
     for (const bool pipedFile : {true, false}) {
         // Either of the molecule readers' two streams may be the pipe.
-        PipeBuffer sdPipe(sd), mol2Pipe(mol2);
+        VorlatTest::PipeBuffer sdPipe(sd), mol2Pipe(mol2);
         std::istream sdPiped(&sdPipe), mol2Piped(&mol2Pipe);
         std::istringstream sdText(sd), mol2Text(mol2);
         std::istream& sdFile = pipedFile ? sdPiped : sdText;

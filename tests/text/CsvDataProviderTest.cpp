@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/PipeBuffer.h"
+
 #include "chem/CsvUtilities.h"
 #include "frame/TableDataUtil.h"
 #include "host/StringConversion.h"
@@ -294,23 +296,9 @@ TEST(CsvDataProvider, AStrayQuoteSwallowsNoMoreThanTheBound)
     }
 }
 
-namespace {
-
-// A stream buffer over text that cannot seek, as a pipe.
-class PipeBuffer : public std::stringbuf {
-public:
-    explicit PipeBuffer(const std::string& text) : std::stringbuf(text) {}
-
-protected:
-    pos_type seekoff(off_type, std::ios::seekdir, std::ios::openmode) override { return pos_type(-1); }
-    pos_type seekpos(pos_type, std::ios::openmode) override { return pos_type(-1); }
-};
-
-} // namespace
-
 TEST(CsvDataProvider, StreamsThatCannotSeekOrThrow)
 {
-    PipeBuffer pipe("a,b\n1,2\n");
+    VorlatTest::PipeBuffer pipe("a,b\n1,2\n");
     std::istream piped(&pipe);
     try {
         CsvDataProvider p(piped);

@@ -41,13 +41,19 @@ void TerminalProgress::SetTitle(const std::wstring&) {}
 
 void TerminalProgress::SetProgress(double fraction)
 {
+    if (DueForDrawing())
+        Draw(fraction);
+}
+
+bool TerminalProgress::DueForDrawing()
+{
     if (!m_Show)
-        return;
+        return false;
     const auto now = std::chrono::steady_clock::now();
     if (now - m_Started < ShowAfter || (m_Drawn && now - m_LastDraw < Redraw))
-        return;
+        return false;
     m_LastDraw = now;
-    Draw(fraction);
+    return true;
 }
 
 void TerminalProgress::Draw(double fraction)
@@ -66,12 +72,8 @@ void TerminalProgress::Draw(double fraction)
 
 void TerminalProgress::ShowBytes(unsigned long long bytes)
 {
-    if (!m_Show)
+    if (!DueForDrawing())
         return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - m_Started < ShowAfter || (m_Drawn && now - m_LastDraw < Redraw))
-        return;
-    m_LastDraw = now;
     std::fprintf(stderr, "\r%s: %llu MB", m_Label.c_str(), bytes >> 20);
     std::fflush(stderr);
     m_Drawn = true;

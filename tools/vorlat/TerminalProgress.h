@@ -26,6 +26,8 @@ public:
     void ShowBytes(unsigned long long bytes);
 
 private:
+    // Whether a terminal shows the work and it is time to draw again.
+    bool DueForDrawing();
     void Draw(double fraction);
     void Erase();
 
