@@ -16,20 +16,13 @@
 #include "host/StdInputStream.h"
 #include "molecule/Mol2DataProvider.h"
 #include "molecule/SDDataProvider.h"
+#include "support/Files.h"
 
 using VorlatImportExport::Mol2DataProvider;
 using VorlatImportExport::SDDataProvider;
 using VorlatImportExport::TableDataUtil;
 
 namespace {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The kind and text of a value; structures as a marker, since their
 // pointers change when a record is parsed again.
@@ -116,7 +109,7 @@ std::string Cell(const Cells& cells, int row, int column) { return cells.at({row
 // empty value, an item only some records have and a 14-line note.
 TEST(CellValues, SdItemsShowOneValueInEveryReadOrder)
 {
-    const std::string text = ReadFile(VORLAT_TEST_DATA_DIR "/item-kinds-rdkit.sdf");
+    const std::string text = VorlatTest::ReadFile(VORLAT_TEST_DATA_DIR "/item-kinds-rdkit.sdf");
     for (int held : {1046527, 3, 0})
         ExpectSameInEveryOrder(text, false, held);
 
@@ -175,7 +168,7 @@ TEST(CellValues, SdItemsShowOneValueInEveryReadOrder)
 
 TEST(CellValues, Mol2PropertiesShowOneValueInEveryReadOrder)
 {
-    const std::string text = ReadFile(VORLAT_EXAMPLES_DATA_DIR "/compounds.mol2");
+    const std::string text = VorlatTest::ReadFile(VORLAT_EXAMPLES_DATA_DIR "/compounds.mol2");
     for (int held : {1046527, 5, 0})
         ExpectSameInEveryOrder(text, true, held);
 }

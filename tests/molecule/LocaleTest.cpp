@@ -21,6 +21,7 @@
 #include "host/StdInputStream.h"
 #include "molecule/Mol2DataProvider.h"
 #include "molecule/SDDataProvider.h"
+#include "support/Files.h"
 #include "molecule/SDMoleculeInfo.h"
 
 using VorlatImportExport::Mol2DataProvider;
@@ -28,14 +29,6 @@ using VorlatImportExport::SDDataProvider;
 using VorlatImportExport::TableDataUtil;
 
 namespace {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::string Number(double value)
 {
@@ -119,7 +112,7 @@ TEST(MoleculeLocale, FilesReadAlikeUnderACommaDecimalLocale)
         {VORLAT_TEST_DATA_DIR "/item-kinds-rdkit.sdf", false},
     };
     for (const auto& file : files) {
-        const std::string text = ReadFile(file.path);
+        const std::string text = VorlatTest::ReadFile(file.path);
         const std::string inC = Describe(text, file.mol2);
         ASSERT_NE(inC.find('.'), std::string::npos) << file.path;
         ProcessLocale german("de_DE.UTF-8");

@@ -1,5 +1,3 @@
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -8,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/CsvByTheRules.h"
+#include "support/Files.h"
 #include "support/PipeBuffer.h"
 
 #include "chem/CsvUtilities.h"
@@ -47,74 +47,8 @@ struct Csv {
     }
 };
 
-// The records of a CSV text by the documented rules, byte by byte: a record
-// ends at LF, CR LF or a lone CR outside a quoted field; a quote opens a
-// field only at its start and "" inside stays in it; a quote still open at
-// the end was a stray one, and its record ends at the first line end after
-// it. A UTF-8 byte-order mark at the start is skipped.
-Strings ReferenceRecords(std::string text)
-{
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        text.erase(0, 3);
-    Strings records;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        bool fieldStart = true, inQuotes = false;
-        std::size_t quoteAt = 0, i = pos, end = text.size(), next = text.size();
-        for (; i < text.size(); ++i) {
-            const char c = text[i];
-            if (inQuotes) {
-                if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
-                    ++i;
-                else if (c == '"')
-                    inQuotes = fieldStart = false;
-                continue;
-            }
-            if (c == '\n' || c == '\r') {
-                end = i;
-                next = c == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? i + 2 : i + 1;
-                break;
-            }
-            if (c == '"' && fieldStart) {
-                inQuotes = true;
-                quoteAt = i;
-            }
-            fieldStart = c == ',';
-        }
-        if (inQuotes) {
-            const std::size_t b = text.find_first_of("\r\n", quoteAt);
-            if (b != std::string::npos) {
-                end = b;
-                next = text[b] == '\r' && b + 1 < text.size() && text[b + 1] == '\n' ? b + 2 : b + 1;
-            }
-        }
-        records.push_back(text.substr(pos, end - pos));
-        pos = next;
-    }
-    return records;
-}
-
-// What the provider must give, row by row: the row number, then the typed
-// text of each field of the record, padded to the header's width.
-std::vector<Strings> ReferenceRows(const std::string& text)
-{
-    Strings records = ReferenceRecords(text);
-    for (std::string& record : records)
-        record.erase(record.find_last_not_of(" \t\n\v\f\r") + 1);
-    Strings titles{"Index"};
-    if (!records.empty())
-        Chem::CsvUtilities::GetFields(records[0], titles);
-    std::vector<Strings> rows;
-    for (std::size_t r = 1; r < records.size(); ++r) {
-        Strings fields{std::to_string(rows.size() + 1)};
-        Chem::CsvUtilities::GetFields(records[r], fields);
-        fields.resize(titles.size());
-        for (std::size_t i = 1; i < fields.size(); ++i)
-            fields[i] = Host::ToSString(TableDataUtil::BoostAny2WString(TableDataUtil::SStringToBoostAny(fields[i])));
-        rows.push_back(fields);
-    }
-    return rows;
-}
+// What the provider must give, row by row, by the documented rules.
+std::vector<Strings> ReferenceRows(const std::string& text) { return VorlatTest::ReadCsvByTheRules(text).rows; }
 
 } // namespace
 
@@ -178,8 +112,7 @@ TEST(CsvDataProvider, IndexMatchesLineByLineReadAtEveryBlockEdge)
     std::vector<std::string> all(std::begin(texts), std::end(texts));
     // What the differential fuzzer found: a doubled quote across a 64-byte
     // step, then a stray quote.
-    std::ifstream found(VORLAT_TEST_DATA_DIR "/fuzz-csv-doubled-quote-at-chunk-edge.csv", std::ios::binary);
-    all.emplace_back(std::istreambuf_iterator<char>(found), std::istreambuf_iterator<char>());
+    all.push_back(VorlatTest::ReadFile(VORLAT_TEST_DATA_DIR "/fuzz-csv-doubled-quote-at-chunk-edge.csv"));
     ASSERT_GT(all.back().size(), 2000u);
     for (const std::string& text : all) {
         const std::vector<Strings> expected = ReferenceRows(text);

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "support/Files.h"
+
 namespace {
 
 struct Result {
@@ -19,14 +21,6 @@ struct Result {
     std::string out;
     std::string err;
 };
-
-std::string ReadAll(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Runs the tool with arguments (already quoted for the shell).
 Result RunTool(const std::string& arguments)
@@ -36,7 +30,7 @@ Result RunTool(const std::string& arguments)
     const std::string command = std::string("COLUMNS= '") + VORLAT_TOOL_PATH + "' " + arguments + " >'" +
                                 (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
     const int raw = std::system(command.c_str());
-    Result result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(dir / "out"), ReadAll(dir / "err")};
+    Result result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, VorlatTest::ReadFile(dir / "out"), VorlatTest::ReadFile(dir / "err")};
     std::filesystem::remove_all(dir);
     return result;
 }
@@ -233,7 +227,7 @@ TEST(VorlatCli, ExportEscapesTextAndDrawsStructures)
     const Result result = RunTool("export '" + (dir / "odd.sdf").string() + "' --html '" + (dir / "odd.html").string() +
                                   "' --csv '" + (dir / "odd.csv").string() + "'");
     ASSERT_EQ(result.status, 0) << result.err;
-    const std::string page = ReadAll(dir / "odd.html");
+    const std::string page = VorlatTest::ReadFile(dir / "odd.html");
     EXPECT_NE(page.find("&lt;b&gt;&amp;&quot;quoted&quot;&#39;&lt;/b&gt;"), std::string::npos);
     EXPECT_EQ(page.find("<b>&"), std::string::npos);
     EXPECT_NE(page.find("\xEF\xBF\xBD\xEF\xBF\xBDok"), std::string::npos); // U+FFFD twice
@@ -244,7 +238,7 @@ TEST(VorlatCli, ExportEscapesTextAndDrawsStructures)
     EXPECT_EQ(drawings, 1u); // the broken record's cell stays empty
     EXPECT_NE(page.find("<td class=\"mol\"></td>"), std::string::npos);
     // The CSV keeps the file's bytes and quotes what needs it.
-    EXPECT_NE(ReadAll(dir / "odd.csv").find("\"<b>&\"\"quoted\"\"'</b>\""), std::string::npos);
+    EXPECT_NE(VorlatTest::ReadFile(dir / "odd.csv").find("\"<b>&\"\"quoted\"\"'</b>\""), std::string::npos);
     std::filesystem::remove_all(dir);
 }
 

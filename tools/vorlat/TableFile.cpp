@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
@@ -83,13 +84,16 @@ std::string Spool(const std::string& path, int& descriptor)
     const int in = path == "-" ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY);
     if (in < 0)
         throw UserError("cannot open " + path + ": " + std::strerror(errno));
-    std::string folder = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
+    // The pipe is closed however the copy ends (standard input stays open).
+    const std::unique_ptr<const int, void (*)(const int*)> closer(&in, [](const int* fd) {
+        if (*fd != STDIN_FILENO)
+            ::close(*fd);
+    });
+    const std::string folder = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
     std::string name = folder + "/vorlat-spool-XXXXXX";
     descriptor = ::mkstemp(name.data());
     if (descriptor < 0) {
         const int code = errno;
-        if (in != STDIN_FILENO)
-            ::close(in);
         throw UserError("cannot make a temporary file in " + folder + ": " + std::strerror(code));
     }
     ::unlink(name.c_str());
@@ -97,18 +101,13 @@ std::string Spool(const std::string& path, int& descriptor)
     std::vector<char> buffer(1 << 20);
     unsigned long long copied = 0;
     for (;;) {
-        if (progress.IsCancelled()) {
-            if (in != STDIN_FILENO)
-                ::close(in);
+        if (progress.IsCancelled())
             throw UserError("copying " + path + " was cancelled");
-        }
         const ssize_t n = ::read(in, buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
             const int code = errno;
-            if (in != STDIN_FILENO)
-                ::close(in);
             throw UserError("cannot read " + path + ": " + std::strerror(code));
         }
         if (n == 0)
@@ -119,8 +118,6 @@ std::string Spool(const std::string& path, int& descriptor)
                 continue;
             if (written < 0) {
                 const int code = errno;
-                if (in != STDIN_FILENO)
-                    ::close(in);
                 throw UserError("cannot copy " + path + " to " + folder + ": " + std::strerror(code));
             }
             done += written;
@@ -128,8 +125,6 @@ std::string Spool(const std::string& path, int& descriptor)
         copied += static_cast<unsigned long long>(n);
         progress.ShowBytes(copied);
     }
-    if (in != STDIN_FILENO)
-        ::close(in);
     return "/proc/self/fd/" + std::to_string(descriptor);
 }
 
