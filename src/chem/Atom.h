@@ -8,9 +8,14 @@ class Molecule;
 
 class VORLAT_EXPORT Atom : public Object {
 public:
-    // Gives a molecule that has atoms with coordinates and no bonds single
+    // Gives a molecule that has atoms with 3D coordinates and no bonds single
     // bonds between the atoms closer than the sum of their covalent radii
-    // (plus 0.45 A). A molecule that has bonds is left alone.
+    // (plus 0.45 A), nearest pairs first, as long as neither atom has all
+    // the bonds its element (and charge) allows: a hydrogen gets one. Metals
+    // and charged halogens stay unbonded ions. Flat (2D) drawings are left
+    // alone: atoms drawn close together there are not bonded. When the
+    // molecule lists hydrogen atoms it lists them all: its atoms get no
+    // implicit hydrogens. A molecule that has bonds is left alone.
     static void ConstructBonds(Molecule* molecule);
 };
 

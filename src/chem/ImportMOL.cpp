@@ -12,6 +12,7 @@
 #include "chem/ChemDoc.h"
 #include "chem/MolUtilities.h"
 #include "chem/detail/MoleculeImpl.h"
+#include "chem/detail/Sanitize.h"
 #include "host/CfxLocalizationEnabler.h"
 
 namespace Chem {
@@ -89,31 +90,6 @@ void ReadDataItems(const std::vector<std::string_view>& lines, std::size_t from,
     }
 }
 
-// Sanitizes step by step what can be: each operation is tried on a copy and
-// kept when it succeeds, so that one failing step (kekulization, a valence)
-// does not leave the molecule without ring information or hybridization.
-void SanitizeWhatCan(RDKit::RWMol& mol)
-{
-    mol.updatePropertyCache(false);
-    const unsigned int steps[] = {
-        RDKit::MolOps::SANITIZE_CLEANUP,         RDKit::MolOps::SANITIZE_SYMMRINGS,
-        RDKit::MolOps::SANITIZE_KEKULIZE,        RDKit::MolOps::SANITIZE_FINDRADICALS,
-        RDKit::MolOps::SANITIZE_SETAROMATICITY,  RDKit::MolOps::SANITIZE_SETCONJUGATION,
-        RDKit::MolOps::SANITIZE_SETHYBRIDIZATION, RDKit::MolOps::SANITIZE_CLEANUPCHIRALITY,
-    };
-    for (unsigned int step : steps) {
-        RDKit::RWMol trial(mol);
-        try {
-            unsigned int failed = 0;
-            RDKit::MolOps::sanitizeMol(trial, failed, step);
-            mol = trial;
-        } catch (const std::exception&) {
-        }
-    }
-    if (!mol.getRingInfo()->isInitialized())
-        RDKit::MolOps::fastFindRings(mol);
-}
-
 // Reads the structure; null when the text is no molfile.
 std::unique_ptr<RDKit::RWMol> ReadStructure(const std::string& text)
 {
@@ -130,8 +106,12 @@ std::unique_ptr<RDKit::RWMol> ReadStructure(const std::string& text)
     }
     try {
         std::unique_ptr<RDKit::RWMol> mol(RDKit::MolBlockToMol(block, false, false, false));
-        if (mol)
-            SanitizeWhatCan(*mol);
+        // Aromatic bonds (type 4) leave the hydrogen of a pyrrole nitrogen
+        // unsaid: the toolkit cannot kekulize the ring until it is supplied.
+        detail::RingRepairs repairs;
+        repairs.hydrogens = true;
+        if (mol && detail::SanitizeWithRingRepairs(*mol, repairs))
+            RDKit::MolOps::assignStereochemistry(*mol, true, true);
         return mol;
     } catch (const std::exception&) {
         return nullptr;

@@ -1,6 +1,10 @@
 #include "chem/Importer.h"
 
+#include <memory>
+
+#include <GraphMol/Conformer.h>
 #include <GraphMol/DistGeomHelpers/Embedder.h>
+#include <GraphMol/MolOps.h>
 
 #include "chem/Molecule.h"
 #include "chem/detail/MoleculeImpl.h"
@@ -24,18 +28,34 @@ bool Clean2dTo3d::Clean()
 {
     if (!m_Molecule || m_Molecule->GetAtomCount() == 0)
         return false;
-    // Embed a copy, so that a failure leaves the molecule as it was.
-    std::unique_ptr<RDKit::RWMol> trial(new RDKit::RWMol(detail::Toolkit(*m_Molecule)));
+    const RDKit::RWMol& original = detail::Toolkit(*m_Molecule);
+    // Embedded with its hydrogens, which give the heavy atoms their proper
+    // geometry; the added hydrogens are left out again afterwards. A copy is
+    // embedded, so that a failure leaves the molecule as it was.
+    std::unique_ptr<RDKit::RWMol> embedded(new RDKit::RWMol(original));
     RDKit::DGeomHelpers::EmbedParameters parameters(RDKit::DGeomHelpers::ETKDGv3);
     parameters.randomSeed = EmbeddingSeed;
     parameters.clearConfs = true;
     try {
-        if (RDKit::DGeomHelpers::EmbedMolecule(*trial, parameters) < 0)
+        embedded->updatePropertyCache(false);
+        RDKit::MolOps::addHs(*embedded);
+        if (RDKit::DGeomHelpers::EmbedMolecule(*embedded, parameters) < 0)
             return false;
     } catch (const std::exception&) {
         return false;
     }
-    m_Molecule->Impl().mol = std::move(trial);
+    // The hydrogens were appended: the molecule's own atoms keep their
+    // numbers.
+    const unsigned count = original.getNumAtoms();
+    const RDKit::Conformer& placed = embedded->getConformer();
+    std::unique_ptr<RDKit::Conformer> conformer(new RDKit::Conformer(count));
+    for (unsigned i = 0; i < count; ++i)
+        conformer->setAtomPos(i, placed.getAtomPos(i));
+    conformer->set3D(true);
+    std::unique_ptr<RDKit::RWMol> result(new RDKit::RWMol(original));
+    result->clearConformers();
+    result->addConformer(conformer.release(), true);
+    m_Molecule->Impl().mol = std::move(result);
     m_Molecule->StructureChanged();
     return true;
 }

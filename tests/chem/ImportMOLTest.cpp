@@ -123,6 +123,7 @@ TEST(ImportMOL, BondsFromDistancesAndDeterministic3D)
     std::string noBonds = Ethanol;
     noBonds.replace(noBonds.find("  3  2"), 6, "  3  0");
     noBonds.erase(noBonds.find("  1  2  1  0\n"), 26);
+    noBonds.replace(noBonds.find("0.7500    0.0000"), 16, "0.7500    0.3000");
     auto document = Import(noBonds);
     ASSERT_TRUE(document);
     Chem::Molecule* molecule = First(*document);
