@@ -1,5 +1,7 @@
 #include "molecule/Mol2DataProvider.h"
 
+#include <algorithm>
+
 #include "chem/ChemDoc.h"
 #include "chem/CTextArchiveParser.h"
 #include "chem/ImportMOL.h"
@@ -18,6 +20,8 @@ namespace {
 
 const char* const MoleculeMarker = "@<TRIPOS>MOLECULE";
 const char* const PropertyMarker = "@<ZENTROVA>MOL_PROPERTY";
+// The section in which a writer records formal charges.
+const char* const FormalChargesMarker = "@<TRIPOS>UNITY_ATOM_ATTR";
 const std::size_t ScanBufferSize = 8191;
 // A property value keeps this many lines; "\n..." marks the rest.
 const int HeldValueLines = 11;
@@ -201,8 +205,12 @@ bool Mol2DataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
     // same lines end a record when it is read back.
     parser.SetSkipLeadingBlanks(true);
     parser.SetWholeLineTargets({MoleculeMarker}, true);
-    std::vector<std::string> markers{MoleculeMarker, PropertyMarker};
+    std::vector<std::string> markers{MoleculeMarker, PropertyMarker, FormalChargesMarker};
     std::string nameLine;
+    // Whether the file's writer records formal charges: then it records
+    // every one, and a record without any is neutral whatever its atom types
+    // suggest. One such section answers for the file.
+    bool formalChargesRecorded = false;
 
     monitor.SetTitle(std::wstring());
     monitor.Begin();
@@ -236,7 +244,12 @@ bool Mol2DataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
         BeginHeldItems();
     for (std::int64_t found; (found = parser.FindFirstString(markers, which, true, false)) >= 0;) {
         ReportProgress(monitor, found);
-        if (which == 1) {
+        if (markers[which] == FormalChargesMarker) {
+            formalChargesRecorded = true;
+            markers.erase(markers.begin() + which);
+            continue;
+        }
+        if (markers[which] == PropertyMarker) {
             const bool held = count < GetPropertyCacheSize();
             std::size_t size = 0;
             bool reachesEnd = false;
@@ -268,8 +281,10 @@ bool Mol2DataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
         }
         if (count < GetPropertyCacheSize()) {
             endRecord();
-        } else if (markers.size() == 2) {
-            markers.pop_back();
+        } else {
+            const auto property = std::find(markers.begin(), markers.end(), PropertyMarker);
+            if (property != markers.end())
+                markers.erase(property);
         }
         SetRecordOffset(recordStart);
         ++count;
@@ -281,6 +296,8 @@ bool Mol2DataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
     if (count < GetPropertyCacheSize())
         endRecord();
     SetRecordOffset(recordStart);
+    if (m_triposImporter)
+        m_triposImporter->SetFormalChargesRecorded(formalChargesRecorded);
     monitor.SetProgress(1.0);
     monitor.End();
     // A read error is no end of the file: the index would be cut short.
