@@ -18,14 +18,13 @@ namespace {
 
 bool Aromatic(const RDKit::Bond* bond) { return bond->getIsAromatic() || bond->getBondType() == RDKit::Bond::AROMATIC; }
 
-// Sanitizes a copy and keeps it when that succeeds; otherwise gives the atoms
-// the toolkit could not kekulize (none for other failures).
+// Sanitizes the molecule (a copy to be dropped when this fails); on failure
+// gives the atoms the toolkit could not kekulize (none for other failures).
 bool TrySanitize(RDKit::RWMol& mol, std::vector<unsigned>& failed)
 {
     failed.clear();
-    RDKit::RWMol trial(mol);
     try {
-        RDKit::MolOps::sanitizeMol(trial);
+        RDKit::MolOps::sanitizeMol(mol);
     } catch (const RDKit::KekulizeException& e) {
         failed = e.getAtomIndices();
         return false;
@@ -35,7 +34,6 @@ bool TrySanitize(RDKit::RWMol& mol, std::vector<unsigned>& failed)
     } catch (const std::exception&) {
         return false;
     }
-    mol = trial;
     return true;
 }
 
@@ -92,12 +90,27 @@ unsigned SmallestRing(const RDKit::RWMol& mol, unsigned atom, unsigned from, uns
     return 0;
 }
 
+// Whether one of the atoms holds an oxygen or sulfur by a double bond
+// outside the ring: a ring nitrogen beside it is a lactam's.
+bool NextToRingCarbonyl(const RDKit::RWMol& mol, const std::vector<unsigned>& neighbors)
+{
+    for (unsigned index : neighbors)
+        for (const RDKit::Bond* bond : mol.atomBonds(mol.getAtomWithIdx(index))) {
+            const unsigned element = bond->getOtherAtom(mol.getAtomWithIdx(index))->getAtomicNum();
+            if (bond->getBondType() == RDKit::Bond::DOUBLE && !Aromatic(bond) && (element == 8 || element == 16))
+                return true;
+        }
+    return false;
+}
+
 // How much a ring nitrogen looks protonated: how much wider its ring angle
 // is than the regular polygon's (in degrees), plus 400 times its shorter
 // ring bond (in angstroms). A pyrrole-like nitrogen opens its angle and has
 // no double bond in any alternating form, so both its bonds stay long; a
 // pyridine-like one has a short bond. Together they tell the two apart
-// where either alone does not. 0 without coordinates.
+// where either alone does not. Beside a ring carbonyl the nitrogen gets a
+// little more, as lactams carry the hydrogen there: that decides flat
+// drawings, whose regular rings tell nothing. 0 without coordinates.
 double ProtonationScore(const RDKit::RWMol& mol, const RDKit::Atom* atom)
 {
     if (mol.getNumConformers() == 0)
@@ -119,12 +132,14 @@ double ProtonationScore(const RDKit::RWMol& mol, const RDKit::Atom* atom)
     const unsigned ring = SmallestRing(mol, atom->getIdx(), ends[0], ends[1]);
     if (ring >= 3)
         angle -= 180.0 - 360.0 / ring;
-    return angle + 400.0 * std::min(a.length(), b.length());
+    return angle + 400.0 * std::min(a.length(), b.length()) + (NextToRingCarbonyl(mol, ends) ? 3.0 : 0.0);
 }
 
-// Supplies one missing nitrogen hydrogen or charge in the ring system of the
-// given atoms; false when there is none to supply.
-bool RepairRingSystem(RDKit::RWMol& mol, const std::vector<unsigned>& failed, const RingRepairs& repairs)
+// Supplies one missing nitrogen charge (and, when hydrogens are allowed and
+// asked for, hydrogen) in the ring system; false when there is none to
+// supply.
+bool RepairRingSystem(RDKit::RWMol& mol, const std::vector<unsigned>& system, const RingRepairs& repairs,
+                      bool hydrogens)
 {
     const std::vector<double>& partial = repairs.partialCharges;
     const bool partialGiven = partial.size() == mol.getNumAtoms();
@@ -134,16 +149,16 @@ bool RepairRingSystem(RDKit::RWMol& mol, const std::vector<unsigned>& failed, co
     double cationScore = 0;
     RDKit::Atom* anion = nullptr;
     double anionScore = 0;
-    for (unsigned index : AromaticSystem(mol, failed)) {
+    for (unsigned index : system) {
         RDKit::Atom* atom = mol.getAtomWithIdx(index);
         if (atom->getAtomicNum() != 7 || atom->getFormalCharge() != 0)
             continue;
-        const unsigned hydrogens = HydrogenCount(mol, atom);
+        const unsigned hydrogenCount = HydrogenCount(mol, atom);
         const unsigned connections = atom->getDegree() + atom->getNumExplicitHs();
         const double charge = partialGiven ? partial[index] : 0;
-        if (connections == 2 && hydrogens == 0) {
+        if (connections == 2 && hydrogenCount == 0) {
             const double score = ProtonationScore(mol, atom);
-            if (repairs.hydrogens && score > likeliest + 0.5) {
+            if (hydrogens && score > likeliest + 0.5) {
                 likeliest = score;
                 hydrogenTaker = atom;
             }
@@ -155,7 +170,7 @@ bool RepairRingSystem(RDKit::RWMol& mol, const std::vector<unsigned>& failed, co
         } else if (connections == 3 && repairs.charges) {
             // Without partial charges a protonated nitrogen before an
             // alkylated one.
-            const double score = partialGiven ? charge : hydrogens > 0 ? 1 : 0;
+            const double score = partialGiven ? charge : hydrogenCount > 0 ? 1 : 0;
             if (!cation || score > cationScore) {
                 cation = atom;
                 cationScore = score;
@@ -177,26 +192,35 @@ bool RepairRingSystem(RDKit::RWMol& mol, const std::vector<unsigned>& failed, co
     return false;
 }
 
-// Whether every atom the file marked aromatic is aromatic once sanitized.
-bool KeepsAromaticity(const RDKit::RWMol& mol, const std::vector<unsigned>& marked)
+bool Contains(const std::vector<unsigned>& sorted, unsigned index)
 {
-    for (unsigned index : marked)
-        if (!mol.getAtomWithIdx(index)->getIsAromatic())
+    return std::binary_search(sorted.begin(), sorted.end(), index);
+}
+
+// Whether every atom of the ring system that the file marked aromatic is
+// aromatic once sanitized.
+bool KeepsAromaticity(const RDKit::RWMol& sanitized, const std::vector<unsigned>& system,
+                      const std::vector<bool>& marked)
+{
+    for (unsigned index : system)
+        if (marked[index] && !sanitized.getAtomWithIdx(index)->getIsAromatic())
             return false;
     return true;
 }
 
-// Tries hydrogens on one, two, three, then four of the marked ring
-// nitrogens together, the likeliest combinations first; takes the first that
-// sanitizes and keeps the marked atoms aromatic.
-bool SearchRingHydrogens(RDKit::RWMol& mol, const RDKit::RWMol& original, const std::vector<unsigned>& marked)
+// Gives the ring system the hydrogens it needs on its nitrogens: one, two,
+// three, then four of them together, the likeliest combinations first. A
+// combination is right when the molecule then sanitizes with the system
+// aromatic, as the file marked it, or fails only in another ring system.
+// False, and the molecule unchanged, when none is.
+bool GiveRingHydrogens(RDKit::RWMol& mol, const std::vector<unsigned>& system, const std::vector<bool>& marked)
 {
     std::vector<std::pair<double, unsigned>> candidates;
-    for (unsigned index : marked) {
-        const RDKit::Atom* atom = original.getAtomWithIdx(index);
+    for (unsigned index : system) {
+        const RDKit::Atom* atom = mol.getAtomWithIdx(index);
         if (atom->getAtomicNum() == 7 && atom->getFormalCharge() == 0 &&
-            atom->getDegree() + atom->getNumExplicitHs() == 2 && HydrogenCount(original, atom) == 0)
-            candidates.emplace_back(ProtonationScore(original, atom), index);
+            atom->getDegree() + atom->getNumExplicitHs() == 2 && HydrogenCount(mol, atom) == 0)
+            candidates.emplace_back(ProtonationScore(mol, atom), index);
     }
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const auto& a, const auto& b) { return a.first > b.first; });
@@ -207,7 +231,7 @@ bool SearchRingHydrogens(RDKit::RWMol& mol, const RDKit::RWMol& original, const 
         // Every combination of that many, by their summed scores.
         std::vector<std::pair<double, std::vector<unsigned>>> combinations;
         std::vector<bool> chosen(considered, false);
-        std::fill(chosen.begin(), chosen.begin() + count, true);
+        std::fill(chosen.begin(), chosen.begin() + static_cast<std::ptrdiff_t>(count), true);
         do {
             double score = 0;
             std::vector<unsigned> atoms;
@@ -223,12 +247,15 @@ bool SearchRingHydrogens(RDKit::RWMol& mol, const RDKit::RWMol& original, const 
         for (const auto& combination : combinations) {
             if (++tries > 256)
                 return false;
-            RDKit::RWMol trial(original);
+            RDKit::RWMol trial(mol);
             for (unsigned index : combination.second) {
                 RDKit::Atom* atom = trial.getAtomWithIdx(index);
                 atom->setNumExplicitHs(atom->getNumExplicitHs() + 1);
             }
-            if (TrySanitize(trial, failed) && KeepsAromaticity(trial, marked)) {
+            RDKit::RWMol sanitized(trial);
+            const bool whole = TrySanitize(sanitized, failed);
+            const bool elsewhere = !whole && !failed.empty() && !Contains(system, failed.front());
+            if ((whole && KeepsAromaticity(sanitized, system, marked)) || elsewhere) {
                 mol = trial;
                 return true;
             }
@@ -241,33 +268,49 @@ bool SearchRingHydrogens(RDKit::RWMol& mol, const RDKit::RWMol& original, const 
 
 bool SanitizeWithRingRepairs(RDKit::RWMol& mol, const RingRepairs& repairs)
 {
-    std::vector<unsigned> marked;
+    std::vector<bool> marked(mol.getNumAtoms(), false);
     for (const RDKit::Atom* atom : mol.atoms())
-        if (atom->getIsAromatic())
-            marked.push_back(atom->getIdx());
-    std::unique_ptr<RDKit::RWMol> original;
-    if (repairs.hydrogens && !marked.empty())
-        original.reset(new RDKit::RWMol(mol));
+        marked[atom->getIdx()] = atom->getIsAromatic();
 
+    // Ring systems whose hydrogens were looked for: they get charges, or are
+    // taken as they sanitize, after that.
+    std::vector<std::vector<unsigned>> searched;
+    const auto firstSearch = [&](const std::vector<unsigned>& system) {
+        if (std::find(searched.begin(), searched.end(), system) != searched.end())
+            return false;
+        searched.push_back(system);
+        return true;
+    };
     std::vector<unsigned> failed;
-    bool sanitized = false;
-    // Each round supplies one hydrogen or charge: a molecule has no more of
-    // them than nitrogens.
+    // Each round supplies at least one hydrogen or charge: a molecule has
+    // no more of them than atoms.
     for (unsigned round = 0; round <= mol.getNumAtoms(); ++round) {
-        if (TrySanitize(mol, failed)) {
-            sanitized = true;
-            break;
+        RDKit::RWMol sanitized(mol);
+        if (TrySanitize(sanitized, failed)) {
+            // A ring system that needs several hydrogens (a purinone, a
+            // thiopurine) may alternate without them, but then it is no
+            // longer aromatic, which the file said it is.
+            std::vector<unsigned> lost;
+            for (const RDKit::Atom* atom : sanitized.atoms())
+                if (marked[atom->getIdx()] && !atom->getIsAromatic())
+                    lost.push_back(atom->getIdx());
+            if (repairs.hydrogens && !lost.empty()) {
+                const std::vector<unsigned> system = AromaticSystem(mol, {lost.front()});
+                if (firstSearch(system) && GiveRingHydrogens(mol, system, marked))
+                    continue;
+            }
+            mol = sanitized;
+            return true;
         }
-        if (failed.empty() || !RepairRingSystem(mol, failed, repairs))
+        if (failed.empty())
+            break;
+        const std::vector<unsigned> system = AromaticSystem(mol, failed);
+        // Hydrogens before charges: a neutral ring before an ion.
+        if (repairs.hydrogens && firstSearch(system) && GiveRingHydrogens(mol, system, marked))
+            continue;
+        if (!RepairRingSystem(mol, system, repairs, repairs.hydrogens))
             break;
     }
-    // A ring system that needs several hydrogens (a purinone, a thiopurine)
-    // may alternate without them, but then it is no longer aromatic, which
-    // the file said it is: such hydrogens are found together.
-    if (original && !(sanitized && KeepsAromaticity(mol, marked)) && SearchRingHydrogens(mol, *original, marked))
-        return true;
-    if (sanitized)
-        return true;
     SanitizeWhatCan(mol);
     return false;
 }

@@ -195,3 +195,23 @@ TEST(Mol2Structures, LonePairsDummiesAndUnconnectedPairsAreNoPartOfTheMolecule)
                                      "1 1 2 1\n2 1 3 1\n3 1 4 1\n4 1 5 1\n5 6 7 du\n6 7 8 nc\n");
     EXPECT_EQ(Mol2Structures(water)["water"], "C.C.O");
 }
+
+TEST(Mol2Structures, FlatFileWithoutHydrogensReadsAsItsSdTwin)
+{
+    // The example compounds, drawn flat and written by Open Babel without
+    // hydrogens or formal charges: the ring hydrogens of the fused lactam
+    // (sildenafil) and the acids come out as the SD file has them. A flat
+    // Mol2 record carries no stereo, so stereo records are left out.
+    VorlatTest::SdFile sd(VorlatTest::ReadFile(std::string(VORLAT_EXAMPLES_DATA_DIR) + "/compounds.sdf"));
+    const std::map<std::string, std::string> twins = Structures(sd.provider);
+    const std::map<std::string, std::string> read =
+        Mol2Structures(VorlatTest::ReadFile(std::string(VORLAT_TEST_DATA_DIR) + "/compounds-openbabel.mol2"));
+    int compared = 0;
+    for (const auto& [name, smiles] : twins) {
+        if (smiles.find('@') != std::string::npos)
+            continue;
+        ++compared;
+        EXPECT_EQ(read.count(name) ? read.at(name) : "(missing)", smiles) << name;
+    }
+    EXPECT_GE(compared, 10);
+}
