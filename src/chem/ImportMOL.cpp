@@ -110,7 +110,7 @@ std::unique_ptr<RDKit::RWMol> ReadStructure(const std::string& text)
         // unsaid: the toolkit cannot kekulize the ring until it is supplied.
         detail::RingRepairs repairs;
         repairs.hydrogens = true;
-        if (mol && detail::SanitizeWithRingRepairs(*mol, repairs))
+        if (mol && detail::SanitizeWithRingRepairs(mol, repairs))
             RDKit::MolOps::assignStereochemistry(*mol, true, true);
         return mol;
     } catch (const std::exception&) {

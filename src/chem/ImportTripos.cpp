@@ -19,21 +19,30 @@ const char* const PropertyMarker = "@<ZENTROVA>MOL_PROPERTY";
 
 // Whether the line begins with "@" after any spaces or tabs: such a line
 // ends a property value, as it does when the file is indexed.
-bool StartsWithAt(const std::string& line)
+bool StartsWithAt(std::string_view line)
 {
     const std::size_t first = line.find_first_not_of(" \t");
-    return first != std::string::npos && line[first] == '@';
+    return first != std::string_view::npos && line[first] == '@';
 }
 
-std::vector<std::string> Lines(const std::string& text)
+std::string_view Trimmed(std::string_view line)
 {
-    std::vector<std::string> lines;
+    const std::size_t first = line.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return std::string_view();
+    return line.substr(first, line.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+// The text's lines, without line ends (LF, CR LF, lone CR).
+std::vector<std::string_view> Lines(const std::string& text)
+{
+    std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = start;
         while (end < text.size() && text[end] != '\n' && text[end] != '\r')
             ++end;
-        lines.push_back(text.substr(start, end - start));
+        lines.emplace_back(text.data() + start, end - start);
         if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
             ++end;
         start = end + 1;
@@ -62,48 +71,49 @@ bool ImportTripos::Import(CTextArchiveParser& parser, Object* root, Host::IProgr
     Host::CfxLocalizationEnabler numericConventions(0, "C");
     if (!root || root->GetClassType() != TreeRoot::classType)
         return false;
-    const std::vector<std::string> lines = Lines(parser.GetText());
+    const std::vector<std::string_view> lines = Lines(parser.GetText());
 
-    // The record from its marker on; property blocks are taken out for the
-    // toolkit and kept as properties.
+    // The record from its marker on; property blocks are taken out of the
+    // structure and kept as properties.
     std::unique_ptr<Molecule> molecule(new Molecule);
-    std::string tripos;
+    std::vector<std::string_view> structure;
     bool inRecord = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string trimmed = RemoveSpaces(lines[i], true, true);
+        const std::string_view trimmed = Trimmed(lines[i]);
         if (trimmed == MoleculeMarker) {
             if (inRecord)
                 break;
             inRecord = true;
             if (i + 1 < lines.size())
-                molecule->SetName(RemoveSpaces(lines[i + 1], true, true));
+                molecule->SetName(std::string(Trimmed(lines[i + 1])));
         }
         if (!inRecord)
             continue;
         if (trimmed == PropertyMarker) {
-            const std::string name = i + 1 < lines.size() ? lines[i + 1] : std::string();
-            const std::string second = i + 2 < lines.size() ? lines[i + 2] : std::string();
+            const std::string_view name = i + 1 < lines.size() ? lines[i + 1] : std::string_view();
+            const std::string_view second = i + 2 < lines.size() ? lines[i + 2] : std::string_view();
             std::string value;
             std::size_t k = i + 3;
             bool first = true;
             for (; k < lines.size() && !lines[k].empty() && !StartsWithAt(lines[k]); ++k) {
                 if (lines[k][0] == '#')
                     continue;
-                value += (first ? "" : "\n") + lines[k];
+                if (!first)
+                    value += '\n';
+                value += lines[k];
                 first = false;
             }
             if (!name.empty() && !second.empty())
-                molecule->AddUserProperty(name, value);
+                molecule->AddUserProperty(std::string(name), value);
             i = k - 1;
             continue;
         }
-        tripos += lines[i];
-        tripos += '\n';
+        structure.push_back(lines[i]);
     }
     if (!inRecord)
         return false;
 
-    std::unique_ptr<RDKit::RWMol> mol = detail::ReadTriposStructure(lines, m_FormalChargesRecorded);
+    std::unique_ptr<RDKit::RWMol> mol = detail::ReadTriposStructure(structure, m_FormalChargesRecorded);
     // A record without a readable atom keeps its name and property blocks,
     // as a molecule without atoms: its row shows them whether or not its
     // structure was read.

@@ -266,8 +266,9 @@ bool GiveRingHydrogens(RDKit::RWMol& mol, const std::vector<unsigned>& system, c
 
 } // namespace
 
-bool SanitizeWithRingRepairs(RDKit::RWMol& mol, const RingRepairs& repairs)
+bool SanitizeWithRingRepairs(std::unique_ptr<RDKit::RWMol>& sanitizing, const RingRepairs& repairs)
 {
+    RDKit::RWMol& mol = *sanitizing;
     std::vector<bool> marked(mol.getNumAtoms(), false);
     for (const RDKit::Atom* atom : mol.atoms())
         marked[atom->getIdx()] = atom->getIsAromatic();
@@ -285,7 +286,8 @@ bool SanitizeWithRingRepairs(RDKit::RWMol& mol, const RingRepairs& repairs)
     // Each round supplies at least one hydrogen or charge: a molecule has
     // no more of them than atoms.
     for (unsigned round = 0; round <= mol.getNumAtoms(); ++round) {
-        RDKit::RWMol sanitized(mol);
+        std::unique_ptr<RDKit::RWMol> copy(new RDKit::RWMol(mol));
+        RDKit::RWMol& sanitized = *copy;
         if (TrySanitize(sanitized, failed)) {
             // A ring system that needs several hydrogens (a purinone, a
             // thiopurine) may alternate without them, but then it is no
@@ -299,7 +301,7 @@ bool SanitizeWithRingRepairs(RDKit::RWMol& mol, const RingRepairs& repairs)
                 if (firstSearch(system) && GiveRingHydrogens(mol, system, marked))
                     continue;
             }
-            mol = sanitized;
+            sanitizing = std::move(copy);
             return true;
         }
         if (failed.empty())

@@ -5,14 +5,15 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <array>
 #include <map>
-#include <sstream>
+#include <string_view>
+#include <unordered_map>
 
 #include <GraphMol/Conformer.h>
 #include <GraphMol/MolOps.h>
 #include <GraphMol/PeriodicTable.h>
 
-#include "chem/MolUtilities.h"
 #include "chem/detail/Sanitize.h"
 
 namespace Chem {
@@ -28,8 +29,8 @@ struct TriposAtom {
 
 struct TriposRecord {
     std::vector<TriposAtom> atoms;
-    std::vector<std::vector<std::string>> bonds; // the BOND lines' fields, ids still as written
-    std::map<std::string, unsigned> atomIds;
+    std::vector<std::array<std::string_view, 3>> bonds; // origin and target ids as written, and the type
+    std::unordered_map<std::string_view, unsigned> atomIds;
     bool chargesGiven = false;
     double chargeSum = 0;
     std::vector<double> partialCharges; // one per atom
@@ -39,17 +40,33 @@ struct TriposRecord {
     std::vector<int> formalCharges; // one per atom
 };
 
-std::vector<std::string> Tokens(const std::string& line)
+// The line's fields separated by blanks.
+void Split(std::string_view line, std::vector<std::string_view>& fields)
 {
-    std::istringstream in(line);
-    std::vector<std::string> tokens;
-    for (std::string token; in >> token;)
-        tokens.push_back(token);
-    return tokens;
+    fields.clear();
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+            ++i;
+        const std::size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t')
+            ++i;
+        if (i > start)
+            fields.push_back(line.substr(start, i - start));
+    }
 }
 
-std::string Lower(std::string text)
+std::string_view Trimmed(std::string_view line)
 {
+    const std::size_t first = line.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return std::string_view();
+    return line.substr(first, line.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+std::string Lower(std::string_view view)
+{
+    std::string text(view);
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
@@ -58,9 +75,9 @@ std::string Lower(std::string text)
 // The element of a SYBYL atom type: "C.ar" is C, "Cl" is Cl; query and
 // unknown types are atomic number 0 (shown as "*"); lone pairs and dummy
 // atoms, which are no atoms of the molecule, are -1.
-int ElementOf(const std::string& type)
+int ElementOf(std::string_view type)
 {
-    std::string symbol = type.substr(0, type.find('.'));
+    std::string symbol(type.substr(0, type.find('.')));
     if (symbol.empty() || !std::isalpha(static_cast<unsigned char>(symbol[0])))
         return 0;
     symbol[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[0])));
@@ -79,7 +96,7 @@ int ElementOf(const std::string& type)
 
 // A number as its text starts, read with the decimal point whatever the
 // locale.
-bool ReadNumber(const std::string& text, double& value)
+bool ReadNumber(std::string_view text, double& value)
 {
     const char* first = text.data();
     const char* last = first + text.size();
@@ -88,16 +105,17 @@ bool ReadNumber(const std::string& text, double& value)
     return std::from_chars(first, last, value).ec == std::errc();
 }
 
-TriposRecord ReadSections(const std::vector<std::string>& lines)
+TriposRecord ReadSections(const std::vector<std::string_view>& lines)
 {
     TriposRecord record;
-    std::string section;
+    std::string_view section;
     std::size_t moleculeLine = 0;
-    std::vector<std::pair<std::string, int>> charged;
-    std::string attributesOf;
+    std::vector<std::pair<std::string_view, int>> charged;
+    std::string_view attributesOf;
     long attributesLeft = 0;
-    for (const std::string& raw : lines) {
-        const std::string line = RemoveSpaces(raw, true, true);
+    std::vector<std::string_view> tokens;
+    for (const std::string_view raw : lines) {
+        const std::string_view line = Trimmed(raw);
         if (!line.empty() && line[0] == '@') {
             section = line;
             moleculeLine = 0;
@@ -111,7 +129,7 @@ TriposRecord ReadSections(const std::vector<std::string>& lines)
         }
         if (line.empty() || line[0] == '#')
             continue;
-        const std::vector<std::string> tokens = Tokens(line);
+        Split(line, tokens);
         if (section == "@<TRIPOS>ATOM" && tokens.size() >= 6) {
             TriposAtom atom;
             atom.element = ElementOf(tokens[5]);
@@ -121,7 +139,7 @@ TriposRecord ReadSections(const std::vector<std::string>& lines)
                 !ReadNumber(tokens[4], atom.position.z))
                 continue;
             const std::size_t dot = tokens[5].find('.');
-            if (dot != std::string::npos)
+            if (dot != std::string_view::npos)
                 atom.subtype = Lower(tokens[5].substr(dot + 1));
             double charge = 0;
             if (tokens.size() >= 9 && ReadNumber(tokens[8], charge))
@@ -130,7 +148,7 @@ TriposRecord ReadSections(const std::vector<std::string>& lines)
             record.atomIds.emplace(tokens[0], static_cast<unsigned>(record.atoms.size()));
             record.atoms.push_back(atom);
         } else if (section == "@<TRIPOS>BOND" && tokens.size() >= 4) {
-            record.bonds.push_back(tokens);
+            record.bonds.push_back({tokens[1], tokens[2], tokens[3]});
         } else if (section == "@<TRIPOS>UNITY_ATOM_ATTR" && tokens.size() >= 2) {
             // An atom's id and how many attributes follow, then one
             // attribute per line: its name and value.
@@ -141,7 +159,8 @@ TriposRecord ReadSections(const std::vector<std::string>& lines)
                     charged.emplace_back(attributesOf, static_cast<int>(std::lround(value)));
             } else {
                 attributesOf = tokens[0];
-                attributesLeft = std::strtol(tokens[1].c_str(), nullptr, 10);
+                attributesLeft = 0;
+                std::from_chars(tokens[1].data(), tokens[1].data() + tokens[1].size(), attributesLeft);
             }
         }
     }
@@ -197,8 +216,8 @@ public:
         if (m_Record.chargesGiven)
             repairs.partialCharges = m_Record.partialCharges;
         // The net charge is matched once the rings have their charges.
-        if (SanitizeWithRingRepairs(*m_Mol, repairs) && !m_Record.formalChargesGiven && MatchNetCharge())
-            SanitizeWithRingRepairs(*m_Mol, RingRepairs());
+        if (SanitizeWithRingRepairs(m_Mol, repairs) && !m_Record.formalChargesGiven && MatchNetCharge())
+            SanitizeWithRingRepairs(m_Mol, RingRepairs());
         AssignStereo();
         return std::move(m_Mol);
     }
@@ -247,10 +266,10 @@ private:
         }
         conformer->set3D(depth);
         m_Mol->addConformer(conformer.release(), true);
-        for (const std::vector<std::string>& fields : m_Record.bonds) {
-            const auto from = m_Record.atomIds.find(fields[1]);
-            const auto to = m_Record.atomIds.find(fields[2]);
-            const std::string type = Lower(fields[3]);
+        for (const auto& fields : m_Record.bonds) {
+            const auto from = m_Record.atomIds.find(fields[0]);
+            const auto to = m_Record.atomIds.find(fields[1]);
+            const std::string type = Lower(fields[2]);
             // "nc": the two atoms are listed as not connected.
             if (type == "nc" || from == m_Record.atomIds.end() || to == m_Record.atomIds.end() ||
                 from->second == to->second || m_Mol->getBondBetweenAtoms(from->second, to->second))
@@ -562,7 +581,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<RDKit::RWMol> ReadTriposStructure(const std::vector<std::string>& lines, bool formalChargesRecorded)
+std::unique_ptr<RDKit::RWMol> ReadTriposStructure(const std::vector<std::string_view>& lines, bool formalChargesRecorded)
 {
     TriposRecord record = ReadSections(lines);
     record.formalChargesGiven = record.formalChargesGiven || formalChargesRecorded;

@@ -3,6 +3,7 @@
 // Sanitization of structures read from files, shared by the importers.
 // Included only by the molecule model's own sources: it brings in RDKit.
 
+#include <memory>
 #include <vector>
 
 #include <GraphMol/RWMol.h>
@@ -27,13 +28,15 @@ struct RingRepairs {
     std::vector<double> partialCharges;
 };
 
-// Sanitizes the structure in place. When the toolkit cannot kekulize a ring
-// system, the nitrogen hydrogens and charges the file left unsaid are
-// supplied one at a time, preferring for a hydrogen the nitrogen whose
-// geometry looks protonated (a wider ring angle, no short ring bond), until
-// it can. A hydrogen comes before a charge when both are allowed. True when the structure is then fully sanitized; otherwise every
-// sanitization step that succeeds on its own is kept (see SanitizeWhatCan).
-bool SanitizeWithRingRepairs(RDKit::RWMol& mol, const RingRepairs& repairs);
+// Sanitizes the structure, replacing it by its sanitized copy. When the
+// toolkit cannot kekulize a ring system, or a system the file marked
+// aromatic comes out otherwise, the nitrogen hydrogens the file left unsaid
+// are looked for first (combinations of up to four, the nitrogens whose
+// geometry looks protonated first: a wider ring angle, no short ring bond),
+// then the charges, one at a time. True when the structure is then fully
+// sanitized; otherwise every sanitization step that succeeds on its own is
+// kept (see SanitizeWhatCan).
+bool SanitizeWithRingRepairs(std::unique_ptr<RDKit::RWMol>& mol, const RingRepairs& repairs);
 
 // Sanitizes step by step what can be: each operation is tried on a copy and
 // kept when it succeeds, so that one failing step (kekulization, a valence)

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <GraphMol/RWMol.h>
@@ -14,7 +15,7 @@ namespace Chem {
 namespace detail {
 
 // The molecule of one record's lines (from its "@<TRIPOS>MOLECULE" line to
-// the next record); null when the record has no readable atom. The formal
+// the next record, property blocks left out); null when the record has no readable atom. The formal
 // charges are those of the record's UNITY_ATOM_ATTR section when it has one
 // or when formalChargesRecorded says its file's writer records them (a
 // record without the section is then neutral).
@@ -32,7 +33,8 @@ namespace detail {
 // nitrogen is known by its wider ring angle. Stereo is taken from 3D
 // coordinates. Lone pairs and dummy atoms are left out, and so are "nc"
 // (not connected) bonds.
-std::unique_ptr<RDKit::RWMol> ReadTriposStructure(const std::vector<std::string>& lines, bool formalChargesRecorded);
+std::unique_ptr<RDKit::RWMol> ReadTriposStructure(const std::vector<std::string_view>& lines,
+                                                  bool formalChargesRecorded);
 
 } // namespace detail
 } // namespace Chem
