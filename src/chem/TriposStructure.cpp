@@ -164,6 +164,11 @@ TriposRecord ReadSections(const std::vector<std::string_view>& lines)
             }
         }
     }
+    // Charges all zero are no charges: some writers fill the column so.
+    bool anyCharge = false;
+    for (double charge : record.partialCharges)
+        anyCharge = anyCharge || charge != 0.0;
+    record.chargesGiven = record.chargesGiven && anyCharge;
     record.formalCharges.assign(record.atoms.size(), 0);
     for (const auto& [id, charge] : charged) {
         const auto found = record.atomIds.find(id);
