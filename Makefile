@@ -32,6 +32,7 @@ bench: build
 	mkdir -p $(BENCH_DIR)
 	VORLAT_BENCH_DIR=$(BENCH_DIR) ./$(BUILD_DIR)/bench/csv_bench
 	VORLAT_BENCH_DIR=$(BENCH_DIR) ./$(BUILD_DIR)/bench/sd_bench
+	VORLAT_BENCH_DIR=$(BENCH_DIR) ./$(BUILD_DIR)/bench/sd_structures_bench
 	VORLAT_BENCH_DIR=$(BENCH_DIR) ./$(BUILD_DIR)/bench/analysis_bench
 	VORLAT_BENCH_DIR=$(BENCH_DIR) ./$(BUILD_DIR)/bench/mol2_bench
 
