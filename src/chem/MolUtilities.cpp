@@ -93,6 +93,18 @@ std::wstring GetMoleculeName(ChemDoc* document)
     return molecule ? Host::ToWString(molecule->GetName()) : std::wstring();
 }
 
+namespace {
+
+bool HasHydrogenAtoms(const RDKit::ROMol& mol)
+{
+    for (const RDKit::Atom* atom : mol.atoms())
+        if (atom->getAtomicNum() == 1)
+            return true;
+    return false;
+}
+
+} // namespace
+
 std::string MoleculeToSmiles(const Molecule* molecule)
 {
     Host::CfxLocalizationEnabler numericConventions(0, "C");
@@ -101,7 +113,12 @@ std::string MoleculeToSmiles(const Molecule* molecule)
     const RDKit::RWMol& mol = detail::Toolkit(*molecule);
     // Hydrogens written in the file are shown as a SMILES shows them:
     // implied, unless they carry something (isotopes, charges, stereo).
+    // Taking them out needs a copy of the molecule; one without hydrogen
+    // atoms is written as it is (the writer works on its own copy anyway),
+    // which gives the same text and spares a copy per structure.
     try {
+        if (!HasHydrogenAtoms(mol))
+            return RDKit::MolToSmiles(mol);
         std::unique_ptr<RDKit::ROMol> withoutHydrogens(RDKit::MolOps::removeHs(mol, false, false, false));
         return RDKit::MolToSmiles(*withoutHydrogens);
     } catch (const std::exception&) {

@@ -33,7 +33,8 @@ VORLAT_EXPORT std::string RemoveSpaces(const std::string& text, bool leading, bo
 VORLAT_EXPORT std::wstring GetMoleculeName(ChemDoc* document);
 
 // The canonical SMILES of the molecule; "" for none or when it cannot be
-// written.
+// written. The toolkit notes its output order in the molecule's computed
+// properties: the same molecule is not written from two threads at once.
 VORLAT_EXPORT std::string MoleculeToSmiles(const Molecule* molecule);
 
 } // namespace Chem

@@ -1,4 +1,5 @@
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -87,6 +88,27 @@ TEST(ImportMOL, ReadsStructureNameAndDataItemsInFileOrder)
         }
         EXPECT_EQ(count, 3);
         EXPECT_NEAR(x, 2.5981, 1e-4);
+    }
+}
+
+TEST(ImportMOL, SmilesImpliesPlainHydrogensAndLeavesTheMoleculeAsItIs)
+{
+    // Ethanol with its hydroxyl hydrogen and a deuterium written as atoms.
+    std::string withHydrogens = Ethanol;
+    withHydrogens.replace(withHydrogens.find("  3  2"), 6, "  5  4");
+    withHydrogens.insert(withHydrogens.find("  1  2  1  0\n"),
+                         "    3.2000    0.9000    0.0000 H   0  0\n"
+                         "   -0.9000    0.5000    0.0000 H   0  0\n");
+    withHydrogens.insert(withHydrogens.find("M  END"), "  3  4  1  0\n  1  5  1  0\nM  ISO  1   5   2\n");
+    for (const auto& [block, smiles, atoms] : {std::tuple<std::string, std::string, int>{Ethanol, "CCO", 3},
+                                               {withHydrogens, "[2H]CCO", 5}}) {
+        auto document = Import(block);
+        ASSERT_TRUE(document);
+        const Chem::Molecule* molecule = First(*document);
+        // Written twice: the same text, and the document keeps its atoms.
+        EXPECT_EQ(Chem::MoleculeToSmiles(molecule), smiles);
+        EXPECT_EQ(Chem::MoleculeToSmiles(molecule), smiles);
+        EXPECT_EQ(molecule->GetAtomCount(), atoms);
     }
 }
 
