@@ -4,6 +4,7 @@
 #include <charconv>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 #include "chem/Atom.h"
 #include "chem/ChemDoc.h"
@@ -42,13 +43,16 @@ const std::int64_t ProgressStep = 4 << 20;
 // Data items are read in place from at least this many bytes of the scan's
 // window; longer ones line by line.
 const std::size_t ItemWindow = 512;
+// A record is copied in one read of its size in the index up to this size;
+// beyond it, the rest comes in blocks.
+const std::int64_t MaxFirstRead = 1 << 20;
 
 // The line that ends a record: "$$$$", and nothing after it but spaces or
 // tabs (as other toolkits write and accept it). The line end is not part of
 // the line.
 bool IsRecordEndLine(std::string_view line)
 {
-    return line.substr(0, RecordEnd.size()) == RecordEnd &&
+    return !line.empty() && line[0] == '$' && line.substr(0, RecordEnd.size()) == RecordEnd &&
            line.find_first_not_of(" \t", RecordEnd.size()) == std::string_view::npos;
 }
 
@@ -541,57 +545,87 @@ void SDDataProvider::ResetFile() const
 void SDDataProvider::SeekToRecord(int row) const
 {
     ResetFile();
-    m_fileStream.seekg(static_cast<std::streamoff>(m_recordOffsets[static_cast<std::size_t>(row)]), std::ios::beg);
+    const std::size_t i = static_cast<std::size_t>(row);
+    m_fileStream.seekg(static_cast<std::streamoff>(m_recordOffsets[i]), std::ios::beg);
+    // The record's size as the index has it: the next record's offset less
+    // this one's (none for the last record).
+    m_recordSizeHint = i + 1 < m_recordOffsets.size() ? m_recordOffsets[i + 1] - m_recordOffsets[i] : 0;
 }
 
 // --- reading records --------------------------------------------------------
 
 bool SDDataProvider::LoadMolecule(std::string& record) const
 {
+    // The record's size in the index, when SeekToRecord went to it just
+    // before; for this read only.
+    const std::int64_t sizeHint = m_recordSizeHint;
+    m_recordSizeHint = 0;
     std::streambuf* buffer = m_fileStream.rdbuf();
     if (!buffer || !m_fileStream.good() || buffer->sgetc() == std::char_traits<char>::eof())
         return false;
     // Raw lines, kept byte for byte: a line ends after LF, after CR LF, or
     // after a CR followed by anything else. The copy ends after the first
     // line that is "$$$$" (blanks after it allowed) without its line end.
-    // Bytes are read in blocks and
-    // what was read past that line is given back to the stream.
+    // Bytes are read in blocks and what was read past that line is given
+    // back to the stream. The first block is the record's size in the index
+    // when there is one (up to a limit): a record then usually comes in one
+    // read with nothing to give back; its end line still decides where it
+    // ends (the file may have changed since it was indexed).
     const std::size_t chunk = 4096;
+    const std::size_t firstChunk =
+        sizeHint > 0 ? static_cast<std::size_t>(std::min<std::int64_t>(sizeHint, MaxFirstRead)) : chunk;
     std::size_t lineStart = record.size();
     std::size_t scanned = record.size();
-    for (;;) {
+    for (std::size_t want = firstChunk;; want = chunk) {
         const std::size_t before = record.size();
-        record.resize(before + chunk);
-        const std::streamsize got = buffer->sgetn(&record[before], static_cast<std::streamsize>(chunk));
+        record.resize(before + want);
+        const std::streamsize got = buffer->sgetn(&record[before], static_cast<std::streamsize>(want));
         record.resize(before + static_cast<std::size_t>(got > 0 ? got : 0));
         if (got <= 0) {
             m_fileStream.setstate(std::ios::eofbit);
             return true;
         }
-        for (std::size_t i = scanned; i < record.size(); ++i) {
-            const char c = record[i];
-            if (c != '\n' && c != '\r')
-                continue;
-            std::size_t lineEnd = i + 1;
-            if (c == '\r') {
-                if (lineEnd == record.size()) {
-                    // A CR at the end of what was read: an LF may follow.
-                    if (buffer->sgetc() == '\n')
-                        record += static_cast<char>(buffer->sbumpc());
+        std::size_t recordEnd = std::string::npos;
+        if (!std::memchr(record.data() + scanned, '\r', record.size() - scanned)) {
+            // No CR in the block: lines end at LF only.
+            const char* const data = record.data();
+            while (const void* found = std::memchr(data + scanned, '\n', record.size() - scanned)) {
+                const std::size_t i = static_cast<std::size_t>(static_cast<const char*>(found) - data);
+                if (IsRecordEndLine(std::string_view(data + lineStart, i - lineStart))) {
+                    recordEnd = i + 1;
+                    break;
                 }
-                if (lineEnd < record.size() && record[lineEnd] == '\n')
-                    ++lineEnd;
+                lineStart = scanned = i + 1;
             }
-            const std::string_view text(record.data() + lineStart, i - lineStart);
-            if (IsRecordEndLine(text)) {
-                const std::size_t excess = record.size() - lineEnd;
-                record.resize(lineEnd);
-                if (excess > 0)
-                    buffer->pubseekoff(-static_cast<std::streamoff>(excess), std::ios::cur, std::ios::in);
-                return true;
+        } else {
+            for (std::size_t i = scanned; i < record.size(); ++i) {
+                const char c = record[i];
+                if (c != '\n' && c != '\r')
+                    continue;
+                std::size_t lineEnd = i + 1;
+                if (c == '\r') {
+                    if (lineEnd == record.size()) {
+                        // A CR at the end of what was read: an LF may follow.
+                        if (buffer->sgetc() == '\n')
+                            record += static_cast<char>(buffer->sbumpc());
+                    }
+                    if (lineEnd < record.size() && record[lineEnd] == '\n')
+                        ++lineEnd;
+                }
+                if (IsRecordEndLine(std::string_view(record.data() + lineStart, i - lineStart))) {
+                    recordEnd = lineEnd;
+                    break;
+                }
+                lineStart = lineEnd;
+                i = lineEnd - 1;
             }
-            lineStart = lineEnd;
-            i = lineEnd - 1;
+        }
+        if (recordEnd != std::string::npos) {
+            const std::size_t excess = record.size() - recordEnd;
+            record.resize(recordEnd);
+            if (excess > 0)
+                buffer->pubseekoff(-static_cast<std::streamoff>(excess), std::ios::cur, std::ios::in);
+            return true;
         }
         scanned = record.size();
     }

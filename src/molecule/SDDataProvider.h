@@ -157,6 +157,9 @@ private:
     // The names in m_propertyNames, for a quick test of membership.
     std::unordered_set<std::string> m_propertyNameSet;
     std::int64_t m_streamLength = -1;
+    // The size of the record SeekToRecord went to, for the next copy's
+    // first read; 0 when unknown.
+    mutable std::int64_t m_recordSizeHint = 0;
     std::int64_t m_nextProgressAt = 0;
     bool m_heldStructureItem = false;
     std::uint32_t m_structureItemName = PropertyStore::NoName;

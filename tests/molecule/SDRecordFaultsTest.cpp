@@ -125,6 +125,51 @@ TEST(SDRecordEnds, EndLinesWithTrailingBlanksEndTheRecordInScanAndCopy)
     EXPECT_EQ(Describe(parsed.provider.GetCellData(2, 3)), "text:third");
 }
 
+TEST(SDRecordEnds, CopyEndsAtTheEndLineWhateverSizeTheIndexGives)
+{
+    // The copy asks for a record's size in the index in one read; the end
+    // line still decides where it ends. Here the file changed after it was
+    // indexed: each record is longer or shorter than the index says, some
+    // longer than the copy's 4096-byte blocks, with every kind of line end.
+    const auto file = [](const std::vector<std::size_t>& sizes, const std::string& lineEnd) {
+        std::string text;
+        for (std::size_t size : sizes)
+            text += WithLineEnds(SdRecord("R", {{"P", std::string(size, 'x')}}), lineEnd);
+        return text;
+    };
+    // The bytes from offset up to and including the first end line (or to
+    // the end of the text).
+    const auto expected = [](const std::string& text, std::size_t offset) {
+        for (std::size_t start = offset; start < text.size();) {
+            std::size_t end = text.find_first_of("\r\n", start);
+            if (end == std::string::npos)
+                break;
+            const std::string line = text.substr(start, end - start);
+            end += text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+            if (line.rfind("$$$$", 0) == 0)
+                return text.substr(offset, end - offset);
+            start = end;
+        }
+        return text.substr(offset);
+    };
+    for (const std::string lineEnd : {"\n", "\r\n", "\r"}) {
+        const std::string indexed = file({10, 5000, 300, 9000, 4000, 50}, lineEnd);
+        const std::string changed = file({4000, 20, 8200, 100, 4100, 3900}, lineEnd);
+        std::istringstream read(changed), scanned(indexed);
+        Host::NullProgressMonitor monitor;
+        SdFile::Provider p(read, boost::shared_ptr<Host::InputStream>(new Host::StdInputStream(scanned)), monitor,
+                           AllHeld);
+        ASSERT_EQ(p.GetRowCount(), 6);
+        for (int row = 0; row < 6; ++row) {
+            p.SeekToRecord(row);
+            const std::size_t offset = static_cast<std::size_t>(p.GetMoleculeOffset(row));
+            std::string copied;
+            ASSERT_EQ(p.LoadMolecule(copied), offset < changed.size()) << row;
+            EXPECT_EQ(copied, offset < changed.size() ? expected(changed, offset) : "") << lineEnd.size() << " " << row;
+        }
+    }
+}
+
 TEST(SDDataItems, NamelessItemsAreLeftOutAndDollarSignsInNamesKept)
 {
     // Headers without a name ("> <>", ">" alone, ">" and blanks) make no
