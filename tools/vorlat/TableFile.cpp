@@ -193,9 +193,10 @@ TableFile::TableFile(const std::string& name, const std::string& type) : m_Path(
                 throw UserError("cannot open " + name + ": " + std::strerror(errno));
             TerminalProgress progress(label);
             if (fileType == FileType::Sd)
-                m_Table.reset(new VorlatImportExport::SDDataProvider(*m_Stream, input, progress));
+                m_Molecules = new VorlatImportExport::SDDataProvider(*m_Stream, input, progress);
             else
-                m_Table.reset(new VorlatImportExport::Mol2DataProvider(*m_Stream, input, progress));
+                m_Molecules = new VorlatImportExport::Mol2DataProvider(*m_Stream, input, progress);
+            m_Table.reset(m_Molecules);
             break;
         }
         }
@@ -214,6 +215,12 @@ TableFile::~TableFile()
     m_Stream.reset();
     if (m_SpoolDescriptor >= 0)
         ::close(m_SpoolDescriptor);
+}
+
+void TableFile::ReadRowsOnce() const
+{
+    if (m_Molecules)
+        m_Molecules->SetCacheSize(1);
 }
 
 std::wstring CellText(const boost::any& value)

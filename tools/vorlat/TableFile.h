@@ -10,6 +10,10 @@
 
 #include "host/ITableDataProvider.h"
 
+namespace VorlatImportExport {
+class SDDataProvider;
+}
+
 namespace vorlat {
 
 // A failure the tool reports as one line on standard error, exit status 1.
@@ -37,11 +41,18 @@ public:
     boost::shared_ptr<Host::ITableDataProvider> Table() const { return m_Table; }
     // Seconds the index took.
     double IndexSeconds() const { return m_IndexSeconds; }
+    // For a caller that reads each row once, in order, and is done with a
+    // structure before it reads the next row: an SD or Mol2 table then keeps
+    // the parsed record of the row being read only, instead of the last
+    // thousand (molecules kept that long make parsing the next ones slower).
+    void ReadRowsOnce() const;
 
 private:
     std::string m_Path;
     std::unique_ptr<std::ifstream> m_Stream;
     boost::shared_ptr<Host::ITableDataProvider> m_Table;
+    // The table, when it is an SD or Mol2 one.
+    VorlatImportExport::SDDataProvider* m_Molecules = nullptr;
     double m_IndexSeconds = 0;
     // The unlinked temporary file standard input or a pipe was copied to.
     int m_SpoolDescriptor = -1;

@@ -323,6 +323,12 @@ int Export(const ExportOptions& options)
     std::vector<int> rows = options.rows.empty() ? vorlat::ParseRowSlice(":500", rowCount)
                                                  : vorlat::ParseRowSlice(options.rows, rowCount);
     const vorlat::TableSlice slice{table, rows, vorlat::ResolveColumns(options.columns, table)};
+    // One output reads each row once, in order: the table need not keep the
+    // records it parsed. Several read the rows again each, and the records
+    // the table keeps spare parsing them again.
+    const int outputs = !options.html.empty() + !options.csv.empty() + !options.json.empty();
+    if (outputs == 1)
+        file.ReadRowsOnce();
     if (!options.html.empty())
         WriteFile(options.html, [&](std::ostream& out) {
             vorlat::ExportHtml(out, slice, std::filesystem::path(options.file).filename().string(), rowCount,
