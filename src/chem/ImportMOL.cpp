@@ -1,6 +1,8 @@
 #include "chem/ImportMOL.h"
 
+#include <istream>
 #include <memory>
+#include <streambuf>
 #include <string_view>
 #include <vector>
 
@@ -90,6 +92,16 @@ void ReadDataItems(const std::vector<std::string_view>& lines, std::size_t from,
     }
 }
 
+// The toolkit reads the record from a stream over its text, not from a copy.
+class TextBuffer : public std::streambuf {
+public:
+    explicit TextBuffer(const std::string& text)
+    {
+        char* begin = const_cast<char*>(text.data());
+        setg(begin, begin, begin + text.size());
+    }
+};
+
 // Reads the structure; null when the text is no molfile.
 std::unique_ptr<RDKit::RWMol> ReadStructure(const std::string& text)
 {
@@ -98,7 +110,10 @@ std::unique_ptr<RDKit::RWMol> ReadStructure(const std::string& text)
         normalized = WithLfLineEnds(text);
     const std::string& block = normalized.empty() ? text : normalized;
     try {
-        return std::unique_ptr<RDKit::RWMol>(RDKit::MolBlockToMol(block, true, false, false));
+        TextBuffer buffer(block);
+        std::istream in(&buffer);
+        unsigned line = 0;
+        return std::unique_ptr<RDKit::RWMol>(RDKit::MolDataStreamToMol(in, line, true, false, false));
     } catch (const RDKit::MolSanitizeException&) {
         // Read as it stands, then sanitize what can be.
     } catch (const std::exception&) {

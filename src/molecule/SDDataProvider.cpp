@@ -691,10 +691,10 @@ SDMoleculeInfo* SDDataProvider::WrapMolecule(std::string& record) const { return
 
 SDMoleculeInfo* SDDataProvider::GetMolecule(bool onlyProperties) const
 {
-    std::string record;
-    if (!LoadMolecule(record))
+    m_recordText.clear();
+    if (!LoadMolecule(m_recordText))
         return nullptr;
-    return WrapMolecule(record, onlyProperties);
+    return WrapMolecule(m_recordText, onlyProperties);
 }
 
 SDMoleculeInfo* SDDataProvider::GetMolecule() const { return GetMolecule(false); }

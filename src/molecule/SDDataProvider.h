@@ -160,6 +160,10 @@ private:
     // The size of the record SeekToRecord went to, for the next copy's
     // first read; 0 when unknown.
     mutable std::int64_t m_recordSizeHint = 0;
+    // The text of the record being parsed, its room kept from record to
+    // record: a large allocation per record makes the allocator tidy up
+    // what the parsed molecules freed, each time.
+    mutable std::string m_recordText;
     std::int64_t m_nextProgressAt = 0;
     bool m_heldStructureItem = false;
     std::uint32_t m_structureItemName = PropertyStore::NoName;
