@@ -14,7 +14,7 @@ for target in csv sd mol2 quenbar text validator csv_diff sd_diff mol2_diff; do
 done
 cp "$source"/examples/data/*.csv "$source"/tests/data/*.csv "$build/corpus/csv/" 2>/dev/null || true
 cp "$source"/examples/data/*.sdf "$build/corpus/sd/"
-cp "$source"/examples/data/*.mol2 "$source"/tests/data/*.mol2 "$build/corpus/mol2/"
+cp "$source"/examples/data/*.mol2 "$source"/tests/data/*.mol2 "$source"/fuzz/seeds/mol2/* "$build/corpus/mol2/"
 cp "$source"/examples/data/compounds-quenbar.txt "$build/corpus/quenbar/"
 cp "$source"/fuzz/seeds/text/* "$build/corpus/text/"
 cp "$source"/fuzz/seeds/validator/* "$build/corpus/validator/"
@@ -26,7 +26,9 @@ for f in "$source"/examples/data/*.csv "$source"/tests/data/*.csv; do
   fi
 done
 cp "$source"/examples/data/*.sdf "$source"/tests/data/*.sdf "$build/corpus/sd_diff/"
-cp "$source"/examples/data/*.mol2 "$source"/tests/data/*.mol2 "$build/corpus/mol2_diff/"
+cp "$source"/examples/data/*.mol2 "$source"/tests/data/*.mol2 "$source"/fuzz/seeds/mol2/* "$build/corpus/mol2_diff/"
+# fuzz/seeds/mol2 holds a few records of each Mol2 corpus file (with and
+# without hydrogens and formal charges), for the structure reader.
 # Leaks RDKit itself makes are suppressed; fuzzing keeps the fast unwinder,
 # which sees RDKit's frames only at the top of a stack (fuzz/lsan-fuzz.supp).
 export LSAN_OPTIONS="suppressions=$source/fuzz/lsan-fuzz.supp:print_suppressions=0"
