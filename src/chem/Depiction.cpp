@@ -13,6 +13,7 @@
 
 #include "chem/Molecule.h"
 #include "chem/detail/MoleculeImpl.h"
+#include "chem/detail/QuietToolkit.h"
 #include "host/CfxLocalizationEnabler.h"
 
 namespace Chem {
@@ -63,6 +64,7 @@ std::string MoleculeToSvg(const Molecule* molecule, int width, int height)
 {
     // SVG numbers take the decimal point whatever the user's locale.
     Host::CfxLocalizationEnabler numericConventions(0, "C");
+    detail::QuietToolkit quiet;
     ClassicGlobalLocale classicStreams;
     if (!molecule || molecule->GetAtomCount() == 0)
         return std::string();

@@ -9,11 +9,11 @@
 #include <GraphMol/FileParsers/FileParsers.h>
 #include <GraphMol/MolOps.h>
 #include <GraphMol/SanitException.h>
-#include <RDGeneral/RDLog.h>
 
 #include "chem/ChemDoc.h"
 #include "chem/MolUtilities.h"
 #include "chem/detail/MoleculeImpl.h"
+#include "chem/detail/QuietToolkit.h"
 #include "chem/detail/Sanitize.h"
 #include "host/CfxLocalizationEnabler.h"
 
@@ -133,22 +133,9 @@ std::unique_ptr<RDKit::RWMol> ReadStructure(const std::string& text)
     }
 }
 
-struct QuietToolkit {
-    QuietToolkit()
-    {
-        // The toolkit logs every odd record to standard error; a table of a
-        // million records must not.
-        RDLog::InitLogs();
-        boost::logging::disable_logs("rdApp.*");
-    }
-};
-
 } // namespace
 
-ImportMOL::ImportMOL()
-{
-    static QuietToolkit quiet;
-}
+ImportMOL::ImportMOL() = default;
 
 ImportMOL::~ImportMOL() = default;
 
@@ -157,6 +144,7 @@ bool ImportMOL::ImportNextMolecule(CTextArchiveParser& parser, Object* root, voi
     // The toolkit reads numbers with the C library: the decimal point must
     // be the point whatever the user's locale.
     Host::CfxLocalizationEnabler numericConventions(0, "C");
+    detail::QuietToolkit quiet;
     if (!root || root->GetClassType() != TreeRoot::classType)
         return false;
     const std::string& text = parser.GetText();

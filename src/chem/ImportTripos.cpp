@@ -7,6 +7,7 @@
 #include "chem/ChemDoc.h"
 #include "chem/MolUtilities.h"
 #include "chem/detail/MoleculeImpl.h"
+#include "chem/detail/QuietToolkit.h"
 #include "chem/detail/TriposStructure.h"
 #include "host/CfxLocalizationEnabler.h"
 
@@ -69,6 +70,7 @@ bool ImportTripos::Import(CTextArchiveParser& parser, Object* root, Host::IProgr
     // The toolkit reads numbers with the C library: the decimal point must
     // be the point whatever the user's locale.
     Host::CfxLocalizationEnabler numericConventions(0, "C");
+    detail::QuietToolkit quiet;
     if (!root || root->GetClassType() != TreeRoot::classType)
         return false;
     const std::vector<std::string_view> lines = Lines(parser.GetText());

@@ -8,6 +8,7 @@
 
 #include "chem/Molecule.h"
 #include "chem/detail/MoleculeImpl.h"
+#include "chem/detail/QuietToolkit.h"
 
 namespace Chem {
 
@@ -28,6 +29,7 @@ bool Clean2dTo3d::Clean()
 {
     if (!m_Molecule || m_Molecule->GetAtomCount() == 0)
         return false;
+    detail::QuietToolkit quiet;
     const RDKit::RWMol& original = detail::Toolkit(*m_Molecule);
     // Embedded with its hydrogens, which give the heavy atoms their proper
     // geometry; the added hydrogens are left out again afterwards. A copy is

@@ -8,6 +8,7 @@
 #include "chem/ChemDoc.h"
 #include "chem/Molecule.h"
 #include "chem/detail/MoleculeImpl.h"
+#include "chem/detail/QuietToolkit.h"
 #include "host/CfxLocalizationEnabler.h"
 #include "host/StringConversion.h"
 
@@ -108,6 +109,7 @@ bool HasHydrogenAtoms(const RDKit::ROMol& mol)
 std::string MoleculeToSmiles(const Molecule* molecule)
 {
     Host::CfxLocalizationEnabler numericConventions(0, "C");
+    detail::QuietToolkit quiet;
     if (!molecule || molecule->GetAtomCount() == 0)
         return std::string();
     const RDKit::RWMol& mol = detail::Toolkit(*molecule);
