@@ -15,29 +15,12 @@
 #include "chem/detail/MoleculeImpl.h"
 #include "chem/detail/QuietToolkit.h"
 #include "chem/detail/Sanitize.h"
+#include "chem/detail/TextLines.h"
 #include "host/CfxLocalizationEnabler.h"
 
 namespace Chem {
 
 namespace {
-
-// The record's lines, without line ends (LF, CR LF, lone CR).
-std::vector<std::string_view> SplitLines(const std::string& text)
-{
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    const std::size_t n = text.size();
-    while (start < n) {
-        std::size_t end = start;
-        while (end < n && text[end] != '\n' && text[end] != '\r')
-            ++end;
-        lines.emplace_back(text.data() + start, end - start);
-        if (end < n && text[end] == '\r' && end + 1 < n && text[end + 1] == '\n')
-            ++end;
-        start = end + 1;
-    }
-    return lines;
-}
 
 bool StartsWith(std::string_view line, std::string_view prefix) { return line.substr(0, prefix.size()) == prefix; }
 
@@ -148,7 +131,7 @@ bool ImportMOL::ImportNextMolecule(CTextArchiveParser& parser, Object* root, voi
     if (!root || root->GetClassType() != TreeRoot::classType)
         return false;
     const std::string& text = parser.GetText();
-    const std::vector<std::string_view> lines = SplitLines(text);
+    const std::vector<std::string_view> lines = detail::SplitLines(text);
     if (lines.empty())
         return false;
 

@@ -8,6 +8,7 @@
 #include "chem/MolUtilities.h"
 #include "chem/detail/MoleculeImpl.h"
 #include "chem/detail/QuietToolkit.h"
+#include "chem/detail/TextLines.h"
 #include "chem/detail/TriposStructure.h"
 #include "host/CfxLocalizationEnabler.h"
 
@@ -24,31 +25,6 @@ bool StartsWithAt(std::string_view line)
 {
     const std::size_t first = line.find_first_not_of(" \t");
     return first != std::string_view::npos && line[first] == '@';
-}
-
-std::string_view Trimmed(std::string_view line)
-{
-    const std::size_t first = line.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return std::string_view();
-    return line.substr(first, line.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-// The text's lines, without line ends (LF, CR LF, lone CR).
-std::vector<std::string_view> Lines(const std::string& text)
-{
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = start;
-        while (end < text.size() && text[end] != '\n' && text[end] != '\r')
-            ++end;
-        lines.emplace_back(text.data() + start, end - start);
-        if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
-            ++end;
-        start = end + 1;
-    }
-    return lines;
 }
 
 } // namespace
@@ -73,7 +49,7 @@ bool ImportTripos::Import(CTextArchiveParser& parser, Object* root, Host::IProgr
     detail::QuietToolkit quiet;
     if (!root || root->GetClassType() != TreeRoot::classType)
         return false;
-    const std::vector<std::string_view> lines = Lines(parser.GetText());
+    const std::vector<std::string_view> lines = detail::SplitLines(parser.GetText());
 
     // The record from its marker on; property blocks are taken out of the
     // structure and kept as properties.
@@ -81,13 +57,13 @@ bool ImportTripos::Import(CTextArchiveParser& parser, Object* root, Host::IProgr
     std::vector<std::string_view> structure;
     bool inRecord = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string_view trimmed = Trimmed(lines[i]);
+        const std::string_view trimmed = detail::Trimmed(lines[i]);
         if (trimmed == MoleculeMarker) {
             if (inRecord)
                 break;
             inRecord = true;
             if (i + 1 < lines.size())
-                molecule->SetName(std::string(Trimmed(lines[i + 1])));
+                molecule->SetName(std::string(detail::Trimmed(lines[i + 1])));
         }
         if (!inRecord)
             continue;

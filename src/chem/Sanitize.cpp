@@ -247,16 +247,18 @@ bool GiveRingHydrogens(RDKit::RWMol& mol, const std::vector<unsigned>& system, c
         for (const auto& combination : combinations) {
             if (++tries > 256)
                 return false;
-            RDKit::RWMol trial(mol);
-            for (unsigned index : combination.second) {
-                RDKit::Atom* atom = trial.getAtomWithIdx(index);
-                atom->setNumExplicitHs(atom->getNumExplicitHs() + 1);
-            }
-            RDKit::RWMol sanitized(trial);
+            const auto addHydrogens = [&](RDKit::RWMol& to) {
+                for (unsigned index : combination.second) {
+                    RDKit::Atom* atom = to.getAtomWithIdx(index);
+                    atom->setNumExplicitHs(atom->getNumExplicitHs() + 1);
+                }
+            };
+            RDKit::RWMol sanitized(mol);
+            addHydrogens(sanitized);
             const bool whole = TrySanitize(sanitized, failed);
             const bool elsewhere = !whole && !failed.empty() && !Contains(system, failed.front());
             if ((whole && KeepsAromaticity(sanitized, system, marked)) || elsewhere) {
-                mol = trial;
+                addHydrogens(mol);
                 return true;
             }
         }

@@ -15,6 +15,7 @@
 #include <GraphMol/PeriodicTable.h>
 
 #include "chem/detail/Sanitize.h"
+#include "chem/detail/TextLines.h"
 
 namespace Chem {
 namespace detail {
@@ -54,14 +55,6 @@ void Split(std::string_view line, std::vector<std::string_view>& fields)
         if (i > start)
             fields.push_back(line.substr(start, i - start));
     }
-}
-
-std::string_view Trimmed(std::string_view line)
-{
-    const std::size_t first = line.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return std::string_view();
-    return line.substr(first, line.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 std::string Lower(std::string_view view)
