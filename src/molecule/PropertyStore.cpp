@@ -8,7 +8,8 @@ namespace VorlatImportExport {
 
 namespace {
 
-const std::size_t BlockSize = 1 << 20;
+// Values are kept in blocks of this size (huge pages where there are).
+const std::size_t BlockSize = std::size_t(2) << 20;
 const char* const IndexName = "Index";
 
 } // namespace
@@ -66,20 +67,45 @@ bool PropertyStore::AddItem(std::uint32_t name, std::string_view value)
     }
     if (m_Blocks.empty() || m_Blocks.back().size - m_Blocks.back().used < value.size()) {
         const std::size_t size = value.size() > BlockSize ? value.size() : BlockSize;
-        m_Blocks.push_back(Block{std::unique_ptr<char[]>(new char[size]), size, 0});
-        m_BlockFirstItem.push_back(static_cast<std::uint32_t>(m_Items.size()));
+        m_Blocks.push_back(Block{Host::AllocateLarge(size), size, 0});
+        m_BlockFirstItem.push_back(static_cast<std::uint32_t>(m_ItemCount));
     }
     Block& block = m_Blocks.back();
     if (!value.empty())
         std::memcpy(block.bytes.get() + block.used, value.data(), value.size());
     block.used += value.size();
-    m_Items.push_back(Item{name, static_cast<std::uint32_t>(block.used)});
+    PushItem(Item{name, static_cast<std::uint32_t>(block.used)});
     return true;
+}
+
+namespace {
+
+template <class Item>
+std::unique_ptr<Item[], Host::LargeMemoryFree> NewItemPage(std::size_t count)
+{
+    Host::LargeBlock bytes = Host::AllocateLarge(count * sizeof(Item));
+    const Host::LargeMemoryFree free = bytes.get_deleter();
+    return std::unique_ptr<Item[], Host::LargeMemoryFree>(reinterpret_cast<Item*>(bytes.release()), free);
+}
+
+} // namespace
+
+void PropertyStore::AddItemSlots()
+{
+    const std::size_t used = m_ItemCount & (ItemPageSize - 1);
+    if (used == 0) {
+        m_ItemPages.push_back(NewItemPage<Item>(ItemPageSize));
+    } else {
+        auto page = NewItemPage<Item>(ItemPageSize);
+        std::memcpy(page.get(), m_ItemPages.back().get(), used * sizeof(Item));
+        m_ItemPages.back() = std::move(page);
+    }
+    m_ItemSlots = m_ItemPages.size() * ItemPageSize;
 }
 
 std::size_t PropertyStore::EndRecord()
 {
-    m_RecordFirstItem.push_back(static_cast<std::uint32_t>(m_Items.size()));
+    m_RecordFirstItem.push_back(static_cast<std::uint32_t>(m_ItemCount));
     m_Previous.swap(m_Current);
     m_Building = false;
     return m_Previous.size();
@@ -101,8 +127,8 @@ std::string_view PropertyStore::ValueOf(std::size_t item) const
     const auto after = std::upper_bound(m_BlockFirstItem.begin(), m_BlockFirstItem.end(),
                                         static_cast<std::uint32_t>(item));
     const std::size_t block = static_cast<std::size_t>(after - m_BlockFirstItem.begin()) - 1;
-    const std::uint32_t start = item == m_BlockFirstItem[block] ? 0 : m_Items[item - 1].end;
-    return std::string_view(m_Blocks[block].bytes.get() + start, m_Items[item].end - start);
+    const std::uint32_t start = item == m_BlockFirstItem[block] ? 0 : ItemAt(item - 1).end;
+    return std::string_view(m_Blocks[block].bytes.get() + start, ItemAt(item).end - start);
 }
 
 bool PropertyStore::Get(std::size_t record, std::uint32_t name, std::string_view& value) const
@@ -117,7 +143,7 @@ bool PropertyStore::Get(std::size_t record, std::uint32_t name, std::string_view
         }
     }
     for (std::uint32_t i = m_RecordFirstItem[record]; i < m_RecordFirstItem[record + 1]; ++i)
-        if (m_Items[i].name == name) {
+        if (ItemAt(i).name == name) {
             value = ValueOf(i);
             return true;
         }
@@ -154,7 +180,8 @@ void PropertyStore::Clear()
     m_NameNumbers.clear();
     m_LastRecord.clear();
     m_IndexName = NoName;
-    m_Items.clear();
+    m_ItemPages.clear();
+    m_ItemCount = m_ItemSlots = 0;
     m_RecordFirstItem.clear();
     m_Blocks.clear();
     m_BlockFirstItem.clear();
@@ -165,12 +192,19 @@ void PropertyStore::Clear()
 
 void PropertyStore::Compact()
 {
-    m_Items.shrink_to_fit();
     m_RecordFirstItem.shrink_to_fit();
+    // Nor is the last page of items.
+    const std::size_t lastPage = m_ItemCount & (ItemPageSize - 1);
+    if (lastPage > 0 && m_ItemSlots > m_ItemCount) {
+        auto page = NewItemPage<Item>(lastPage);
+        std::memcpy(page.get(), m_ItemPages.back().get(), lastPage * sizeof(Item));
+        m_ItemPages.back() = std::move(page);
+        m_ItemSlots = m_ItemCount;
+    }
     // The last block is rarely full: keep only what it holds.
     if (!m_Blocks.empty() && m_Blocks.back().used < m_Blocks.back().size) {
         Block& last = m_Blocks.back();
-        std::unique_ptr<char[]> bytes(new char[last.used > 0 ? last.used : 1]);
+        Host::LargeBlock bytes = Host::AllocateLarge(last.used > 0 ? last.used : 1);
         std::memcpy(bytes.get(), last.bytes.get(), last.used);
         last.bytes = std::move(bytes);
         last.size = last.used;
@@ -179,7 +213,8 @@ void PropertyStore::Compact()
 
 std::size_t PropertyStore::MemoryUsage() const
 {
-    std::size_t bytes = m_Items.capacity() * sizeof(Item) + m_RecordFirstItem.capacity() * sizeof(std::uint32_t) +
+    std::size_t bytes = m_ItemSlots * sizeof(Item) +
+                        m_RecordFirstItem.capacity() * sizeof(std::uint32_t) +
                         m_Blocks.capacity() * sizeof(Block) + m_BlockFirstItem.capacity() * sizeof(std::uint32_t) +
                         m_LastRecord.capacity() * sizeof(std::uint32_t);
     for (const Block& block : m_Blocks)

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "host/LargeMemory.h"
+
 namespace VorlatImportExport {
 
 // The data items of many records, held compactly: each distinct name once,
@@ -64,19 +66,35 @@ private:
         std::uint32_t end; // where the value ends in its block
     };
     struct Block {
-        std::unique_ptr<char[]> bytes;
+        Host::LargeBlock bytes;
         std::size_t size;
         std::size_t used;
     };
+    // The items live in pages of a fixed count, so that the list never
+    // moves while it grows.
+    static constexpr unsigned ItemPageBits = 18;
+    static constexpr std::size_t ItemPageSize = std::size_t(1) << ItemPageBits;
 
     std::string_view ValueOf(std::size_t item) const;
+    const Item& ItemAt(std::size_t i) const { return m_ItemPages[i >> ItemPageBits][i & (ItemPageSize - 1)]; }
+    void PushItem(const Item& item)
+    {
+        if (m_ItemCount == m_ItemSlots)
+            AddItemSlots();
+        m_ItemPages[m_ItemCount >> ItemPageBits][m_ItemCount & (ItemPageSize - 1)] = item;
+        ++m_ItemCount;
+    }
+    // A new page, or the last page back to its full size after Compact.
+    void AddItemSlots();
 
     std::vector<std::string> m_Names;
     std::unordered_map<std::string, std::uint32_t> m_NameNumbers;
     // Per name, 1 + the last record that added it: finds repeated names.
     std::vector<std::uint32_t> m_LastRecord;
     std::uint32_t m_IndexName = NoName;
-    std::vector<Item> m_Items;
+    std::vector<std::unique_ptr<Item[], Host::LargeMemoryFree>> m_ItemPages;
+    std::size_t m_ItemCount = 0;
+    std::size_t m_ItemSlots = 0;
     // Where each record's items start, and one entry past the last record.
     std::vector<std::uint32_t> m_RecordFirstItem;
     std::vector<Block> m_Blocks;

@@ -17,32 +17,27 @@
 #include "frame/TableDataUtil.h"
 #include "host/CfxFormat.h"
 #include "host/Exception.h"
-#include "host/IndexingParser.h"
 #include "host/RandomAccess.h"
-#include "host/SimpleStreamBuffer.h"
 #include "host/StringConversion.h"
+#include "index/ByteSource.h"
+#include "index/ScanWindow.h"
 #include "host/Structure.h"
 #include "molecule/SDImportOptions.h"
 #include "molecule/SDMoleculeInfo.h"
-#include "molecule/ScanLines.h"
+#include "molecule/SdIndexScan.h"
 
 namespace VorlatImportExport {
 
 namespace {
 
 const char* const ImportTitle = "Korvane Import";
-const std::size_t ScanBufferSize = 8191;
+// Bytes the index scan reads at a time.
+const std::size_t ScanWindowSize = 1 << 20;
 const int DefaultCacheSize = 1000;
-// A data item's value keeps this many lines; "\n..." marks the rest.
-const int HeldValueLines = 11;
 const std::string RecordEnd = "$$$$";
-const char* const StructureEnd = "M  END";
 
 // The scan reports progress at most this often (in bytes read).
 const std::int64_t ProgressStep = 4 << 20;
-// Data items are read in place from at least this many bytes of the scan's
-// window; longer ones line by line.
-const std::size_t ItemWindow = 512;
 // A record is copied in one read of its size in the index up to this size;
 // beyond it, the rest comes in blocks.
 const std::int64_t MaxFirstRead = 1 << 20;
@@ -117,6 +112,7 @@ void SDDataProvider::ResetIndex()
     m_propertyNameSet.clear();
     m_molPropertyMaps.Clear();
     m_structureItemName = PropertyStore::NoName;
+    m_nameItem = m_indexItem = PropertyStore::NoName;
     m_maxRecordColumns = 0;
     m_columnNameNumbers.clear();
     m_moleculeCache.SetCapacity(0);
@@ -160,116 +156,13 @@ void SDDataProvider::ReportProgress(Host::IProgressMonitor& monitor, std::int64_
         throw Host::CancellationException();
 }
 
-bool SDDataProvider::ReadDataItem(Host::IndexingParser& parser, std::string& name, std::string& value)
-{
-    std::string header;
-    if (parser.ReadLine(header, false, true) < 0 || header.empty() || IsRecordEndLine(header))
-        return false;
-    std::string text;
-    std::string line;
-    int lines = 0;
-    while (parser.ReadLine(line, false, true) > 0 && !line.empty()) {
-        // Only the record's end line ends the record; "$$$$" inside a value
-        // is text.
-        if (IsRecordEndLine(line))
-            return false;
-        ++lines;
-        if (lines <= HeldValueLines) {
-            if (lines > 1)
-                text += '\n';
-            text += line;
-        } else if (lines == HeldValueLines + 1) {
-            text += "\n...";
-        }
-    }
-    // An item without a name is read past and left out: no column can show
-    // it, and a parsed record leaves it out too.
-    if (!Chem::ExtractPropertyDataItem(header, text, name, value))
-        name.clear();
-    return true;
-}
-
-namespace {
-
-const char* LineEnd(const char* p, const char* end) { return FindLineEnd(p, end); }
-
-enum class ItemRead { Done, Failed, NotInWindow };
-
-// Reads the data item whose header starts at p, if it lies whole inside
-// [p, end) (or the data ends there, when reachesEnd): the header line, the
-// value lines up to an empty line, the value as the index holds it (11 lines
-// at most, then "\n..."). consumed is where the next line starts.
-ItemRead ReadItemInWindow(const char* p, const char* end, bool reachesEnd, std::string_view& header,
-                          std::string_view& value, std::string& text, std::size_t& consumed)
-{
-    const auto nextLine = [&](const char* eol, const char*& after) {
-        // False when a CR ends the window, so that a LF may follow unseen.
-        after = eol + 1;
-        if (*eol == '\r') {
-            if (after == end)
-                return reachesEnd;
-            if (*after == '\n')
-                ++after;
-        }
-        return true;
-    };
-    const char* eol = LineEnd(p, end);
-    const char* q = nullptr;
-    if (!eol || !nextLine(eol, q))
-        return ItemRead::NotInWindow;
-    header = std::string_view(p, static_cast<std::size_t>(eol - p));
-    int lines = 0;
-    for (;;) {
-        if (q == end) {
-            if (!reachesEnd)
-                return ItemRead::NotInWindow;
-            break; // the data ends: so does the value
-        }
-        eol = LineEnd(q, end);
-        const char* after = nullptr;
-        if (!eol) {
-            if (!reachesEnd)
-                return ItemRead::NotInWindow;
-            eol = end;
-            after = end;
-        } else if (!nextLine(eol, after)) {
-            return ItemRead::NotInWindow;
-        }
-        const std::string_view line(q, static_cast<std::size_t>(eol - q));
-        q = after;
-        if (line.empty())
-            break;
-        if (IsRecordEndLine(line))
-            return ItemRead::Failed;
-        ++lines;
-        if (lines == 1) {
-            value = line; // one line, the common case: no copy
-        } else if (lines <= HeldValueLines) {
-            if (lines == 2)
-                text.assign(value.data(), value.size());
-            text += '\n';
-            text.append(line.data(), line.size());
-        } else if (lines == HeldValueLines + 1) {
-            text += "\n...";
-        }
-    }
-    if (lines == 0)
-        value = std::string_view();
-    else if (lines > 1)
-        value = text;
-    consumed = static_cast<std::size_t>(q - p);
-    return ItemRead::Done;
-}
-
-} // namespace
-
 void SDDataProvider::BeginHeldItems()
 {
     m_molPropertyMaps.BeginRecord();
     m_heldStructureItem = false;
 }
 
-void SDDataProvider::HoldItem(std::string_view name, std::string_view value)
+std::uint32_t SDDataProvider::InternItemName(std::string_view name)
 {
     bool added = false;
     const std::uint32_t number = m_molPropertyMaps.Intern(name, added);
@@ -277,15 +170,31 @@ void SDDataProvider::HoldItem(std::string_view name, std::string_view value)
         AddPropertyNameToSet(std::string(name), false);
     if (added && name == "Structure")
         m_structureItemName = number;
-    if (m_molPropertyMaps.AddItem(number, value) && number == m_structureItemName)
+    return number;
+}
+
+void SDDataProvider::HoldItem(std::uint32_t name, std::string_view value)
+{
+    if (m_molPropertyMaps.AddItem(name, value) && name == m_structureItemName)
         m_heldStructureItem = true;
 }
 
-void SDDataProvider::BeginHeldRecord(const std::string& nameLine, int record)
+void SDDataProvider::HoldItem(std::string_view name, std::string_view value) { HoldItem(InternItemName(name), value); }
+
+void SDDataProvider::BeginHeldRecord(std::string_view nameLine, int record)
 {
     BeginHeldItems();
-    HoldItem("Name", MakeMoleculeName(nameLine, record));
-    HoldItem("Index", std::to_string(record));
+    if (m_nameItem == PropertyStore::NoName) {
+        m_nameItem = InternItemName("Name");
+        m_indexItem = InternItemName("Index");
+    }
+    if (nameLine.empty())
+        HoldItem(m_nameItem, MakeMoleculeName(std::string(), record));
+    else
+        HoldItem(m_nameItem, nameLine);
+    char digits[16];
+    const auto written = std::to_chars(digits, digits + sizeof digits, record);
+    HoldItem(m_indexItem, std::string_view(digits, static_cast<std::size_t>(written.ptr - digits)));
 }
 
 void SDDataProvider::EndHeldRecord()
@@ -294,143 +203,54 @@ void SDDataProvider::EndHeldRecord()
     m_maxRecordColumns = std::max(m_maxRecordColumns, columns);
 }
 
-bool SDDataProvider::ReadHeldItems(Host::IndexingParser& parser, const std::vector<std::string>& itemTargets)
-{
-    std::string line, name, value, text;
-    for (;;) {
-        int which = -1;
-        if (parser.FindFirstString(itemTargets, which, true, false) <= 0)
-            return true;
-        if (which == 0) {
-            parser.ReadLine(line, false, true);
-            return true;
-        }
-        // Most items lie whole in the scan's window: read a run of them in
-        // place, then let the parser find what follows.
-        std::size_t size = 0;
-        bool reachesEnd = false;
-        const char* const at = parser.Window(ItemWindow, size, reachesEnd);
-        const char* p = at;
-        const char* const end = at ? at + size : nullptr;
-        std::string_view header, itemName, itemValue;
-        while (p && p != end && *p == '>') {
-            std::size_t consumed = 0;
-            const ItemRead read = ReadItemInWindow(p, end, reachesEnd, header, itemValue, text, consumed);
-            if (read == ItemRead::Failed)
-                return false;
-            if (read == ItemRead::NotInWindow)
-                break;
-            // An item without a name is left out (see ReadDataItem).
-            if (Chem::ExtractPropertyName(header, itemName))
-                HoldItem(itemName, itemValue);
-            p += consumed;
-        }
-        if (p != at) {
-            parser.Advance(static_cast<std::size_t>(p - at));
-            continue;
-        }
-        // An item longer than the window: read it line by line.
-        if (!ReadDataItem(parser, name, value))
-            return false;
-        if (!name.empty())
-            HoldItem(name, value);
+// What the index scan finds, put into the provider's index.
+class SDDataProvider::IndexSink {
+public:
+    IndexSink(SDDataProvider& provider, Host::IProgressMonitor& monitor) : m_Provider(provider), m_Monitor(monitor) {}
+
+    void HeldRecord(std::string_view nameLine) { m_Provider.BeginHeldRecord(nameLine, m_Done); }
+    std::uint32_t NameNumber(std::string_view name) { return m_Provider.InternItemName(name); }
+    void Item(std::uint32_t name, std::string_view value) { m_Provider.HoldItem(name, value); }
+    void Record(std::int64_t start, bool held, std::int64_t scanned)
+    {
+        ++m_Done;
+        m_Provider.SetRecordOffset(start);
+        if (held)
+            m_Provider.EndHeldRecord();
+        m_Provider.ReportProgress(m_Monitor, scanned);
     }
-}
+
+private:
+    SDDataProvider& m_Provider;
+    Host::IProgressMonitor& m_Monitor;
+    int m_Done = 0;
+};
 
 bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
 {
-    std::vector<std::string> itemTargets{RecordEnd, ">"};
-    std::vector<std::string> recordTargets{RecordEnd, StructureEnd, ">"};
-
     StartProgress();
-    // Offsets count from the start of the file, where every scan begins.
-    if (m_inputStream)
-        m_inputStream->Seek(0);
-    boost::shared_ptr<Host::BaseStreamBuffer> buffer(new Host::SimpleStreamBuffer(m_inputStream, ScanBufferSize));
-    Host::IndexingParser parser(buffer);
-    // The record end is its own line, blanks after it allowed: a longer line
-    // that starts with "$$$$" is text, as it is when records are copied for
-    // parsing.
-    parser.SetWholeLineTargets({RecordEnd}, true);
-
     monitor.SetTitle(Host::ToWString(ImportTitle));
     monitor.Begin();
     monitor.SetTask(Host::ToWString(ImportTitle), 0);
-
     m_columnNames = {"Structure", "Name", "Index"};
 
-    // An empty file is no SD file, whatever the property cache size.
-    char first = 0;
-    if (!parser.Peek(first)) {
-        monitor.End();
-        return false;
-    }
+    // Offsets count from the start of the file, where the scan begins.
+    InputStreamSource source(m_inputStream);
+    ScanWindow window(source, ScanWindowSize);
+    IndexSink sink(*this, monitor);
+    SdScan::Scanner<IndexSink> scanner(window, sink);
+    SdScan::Limits limits;
+    limits.heldRecords = std::max(m_propertyCacheSize, 0);
+    const SdScan::Outcome outcome = scanner.Scan(limits);
 
-    // The data items of the leading records go straight into the compact
-    // store, record by record, as AppendMolPropertyMap would put them.
-    int done = 0;
-    std::string line;
-    std::int64_t pos = 0;
-    if (m_propertyCacheSize > 0) {
-        pos = parser.ReadLine(line, false, true);
-        if (pos < 0) {
-            monitor.End();
-            return false;
-        }
-        BeginHeldRecord(line, 0);
-    } else {
-        pos = parser.GetPosition();
-    }
-
-    bool markersDropped = false;
-    int which = -1;
-    std::int64_t r = parser.FindFirstString(recordTargets, which, false, false);
-    while (r > 0) {
-        const bool held = done < m_propertyCacheSize;
-        if (!held && !markersDropped) {
-            itemTargets = {RecordEnd};
-            recordTargets = {RecordEnd, StructureEnd};
-            markersDropped = true;
-        }
-        if (which == 2)
-            which = 1;
-        if (which == 1) {
-            if (held) {
-                if (!ReadHeldItems(parser, itemTargets)) {
-                    monitor.End();
-                    return false;
-                }
-            } else {
-                int which2 = -1;
-                if (parser.FindFirstString(itemTargets, which2, true, false) > 0)
-                    parser.ReadLine(line, false, true);
-            }
-        } else if (which == 0) {
-            parser.ReadLine(line, false, true);
-        }
-
-        ++done;
-        SetRecordOffset(pos);
-        if (held)
-            EndHeldRecord();
-        ReportProgress(monitor, parser.GetPosition());
-
-        if (done >= m_propertyCacheSize) {
-            pos = parser.GetPosition();
-        } else {
-            pos = parser.ReadLine(line, false, true);
-            if (pos <= 0)
-                break;
-            BeginHeldRecord(line, done);
-        }
-        r = parser.FindFirstString(recordTargets, which, false, false);
-    }
     monitor.SetProgress(1.0);
     monitor.End();
-    // A read error is no end of the file: the index would be cut short.
-    if (m_inputStream && m_inputStream->HasReadError())
+    // An empty file is no SD file; a held item that runs into a record's
+    // end line makes the file unreadable; a read error is no end of the
+    // file (the index would be cut short).
+    if (outcome.empty || outcome.failed || source.HasReadError())
         return false;
-    return FinishIndexMap(done);
+    return FinishIndexMap(static_cast<int>(std::min<std::int64_t>(outcome.records, INT_MAX)));
 }
 
 bool SDDataProvider::FinishIndexMap(int count)

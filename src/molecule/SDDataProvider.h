@@ -123,17 +123,13 @@ protected:
     // has read); throws when cancelled.
     void ReportProgress(Host::IProgressMonitor& monitor, std::int64_t position);
     void EnsureMoleculeName(SDMoleculeInfo* record, int row) const;
-    // Reads the data item at the scan's position line by line; false when it
-    // is broken (it runs into the record's end line). An item without a name
-    // gives an empty name.
-    bool ReadDataItem(Host::IndexingParser& parser, std::string& name, std::string& value);
-    // The data items of a held record, up to its end line; false when an
-    // item is broken.
-    bool ReadHeldItems(Host::IndexingParser& parser, const std::vector<std::string>& itemTargets);
-    void BeginHeldRecord(const std::string& nameLine, int record);
+    void BeginHeldRecord(std::string_view nameLine, int record);
     // Starts a held record without its "Name" and "Index" items.
     void BeginHeldItems();
     void HoldItem(std::string_view name, std::string_view value);
+    void HoldItem(std::uint32_t name, std::string_view value);
+    // The held-item number of a name; a new name becomes a column.
+    std::uint32_t InternItemName(std::string_view name);
     void EndHeldRecord();
     static std::string MakeMoleculeName(const std::string& line, int record);
 
@@ -152,6 +148,8 @@ protected:
     int m_propertyCacheSize = 1046527;
 
 private:
+    class IndexSink;
+
     // The held-item name number of each column (NoName where none).
     std::vector<std::uint32_t> m_columnNameNumbers;
     // The names in m_propertyNames, for a quick test of membership.
@@ -167,6 +165,9 @@ private:
     std::int64_t m_nextProgressAt = 0;
     bool m_heldStructureItem = false;
     std::uint32_t m_structureItemName = PropertyStore::NoName;
+    // The held-item numbers of "Name" and "Index", once made.
+    std::uint32_t m_nameItem = PropertyStore::NoName;
+    std::uint32_t m_indexItem = PropertyStore::NoName;
 };
 
 } // namespace VorlatImportExport

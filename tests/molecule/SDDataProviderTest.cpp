@@ -261,24 +261,51 @@ TEST(SDDataProvider, FileShrunkAfterIndexingAndCancellation)
 
 TEST(SDDataProvider, OffsetsAtBufferEdgesWithAndWithoutHeldItems)
 {
-    // Records of many sizes put every marker somewhere against the scan's
-    // buffer edges.
-    std::string text;
-    std::vector<std::int64_t> offsets;
-    for (int i = 0; i < 300; ++i) {
-        offsets.push_back(static_cast<std::int64_t>(text.size()));
-        text += SdRecord("N" + std::to_string(i), {{"P", std::string(static_cast<std::size_t>(i * 37 % 500), 'x')}});
-    }
-    for (int held : {1046527, 7, 0}) {
-        SdFile sd(text, held);
-        ASSERT_EQ(sd.provider.GetRowCount(), 300) << held;
-        for (int i = 0; i < 300; ++i)
-            ASSERT_EQ(sd.provider.GetMoleculeOffset(i), offsets[static_cast<std::size_t>(i)]) << held << " " << i;
-        EXPECT_EQ(Text(sd.provider.GetCellData(299, 1)), L"N299");
-        // Item names come from the held records only.
-        ASSERT_EQ(sd.provider.GetColumnCount(), held > 0 ? 4 : 3);
-        if (held > 0) {
-            EXPECT_EQ(Text(sd.provider.GetCellData(150, 3)).size(), static_cast<std::size_t>(150 * 37 % 500));
+    // Records of many sizes, a few MB in all, put every marker and line end
+    // somewhere against the edges of the scan's reads; one value line is
+    // longer than a read, and one value has more lines than are kept.
+    for (const std::string lineEnd : {"\n", "\r\n"}) {
+        std::string text;
+        std::vector<std::int64_t> offsets;
+        const int records = 2500;
+        for (int i = 0; i < records; ++i) {
+            offsets.push_back(static_cast<std::int64_t>(text.size()));
+            std::string value(static_cast<std::size_t>(i * 37 % 1500), 'x');
+            if (i == 1234)
+                value.assign(1500000, 'y');
+            if (i == 2000)
+                value = "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13";
+            std::string record = SdRecord(i % 10 == 3 ? "" : "N" + std::to_string(i), {{"P", value}, {"Q", "q"}});
+            if (lineEnd != "\n") {
+                std::string converted;
+                for (char c : record)
+                    converted += c == '\n' ? lineEnd : std::string(1, c);
+                record = converted;
+            }
+            text += record;
+        }
+        ASSERT_GT(text.size(), std::size_t(3) << 20);
+        for (int held : {1046527, 7, 0}) {
+            SdFile sd(text, held);
+            ASSERT_EQ(sd.provider.GetRowCount(), records) << held;
+            for (int i = 0; i < records; ++i)
+                ASSERT_EQ(sd.provider.GetMoleculeOffset(i), offsets[static_cast<std::size_t>(i)]) << held << " " << i;
+            // Item names come from the held records only.
+            ASSERT_EQ(sd.provider.GetColumnCount(), held > 0 ? 5 : 3);
+            if (held < records) {
+                EXPECT_EQ(Text(sd.provider.GetCellData(2499, 1)), L"N2499");
+                continue;
+            }
+            for (int i = 0; i < records; ++i) {
+                const std::wstring name = i % 10 == 3 ? L"Molecule-" + std::to_wstring(i + 1) : L"N" + std::to_wstring(i);
+                ASSERT_EQ(Text(sd.provider.GetCellData(i, 1)), name) << i;
+                const std::size_t size = i == 1234 ? 1500000 : static_cast<std::size_t>(i * 37 % 1500);
+                if (i != 2000 && size > 0) {
+                    ASSERT_EQ(Text(sd.provider.GetCellData(i, 3)).size(), size) << i;
+                }
+                ASSERT_EQ(Text(sd.provider.GetCellData(i, 4)), L"q") << i;
+            }
+            EXPECT_EQ(Text(sd.provider.GetCellData(2000, 3)), L"1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n...");
         }
     }
 }
