@@ -33,6 +33,7 @@
 
 #include "host/FileInputStream.h"
 #include "host/IProgressMonitor.h"
+#include "index/IndexOptions.h"
 #include "molecule/SDDataProvider.h"
 
 namespace {
@@ -174,9 +175,11 @@ public:
     }
 };
 
+// Arguments: items per record, threads.
 void IndexScan(benchmark::State& state, int held)
 {
     const SdFile& file = FileOf(state);
+    VorlatImportExport::IndexOptions::SetThreadCount(static_cast<int>(state.range(1)));
     Host::NullProgressMonitor monitor;
     std::size_t heldBytes = 0;
     int rows = 0;
@@ -194,6 +197,7 @@ void IndexScan(benchmark::State& state, int held)
         state.counters["item_bytes"] = static_cast<double>(file.itemBytes);
         state.counters["held/items"] = static_cast<double>(heldBytes) / static_cast<double>(file.itemBytes);
     }
+    VorlatImportExport::IndexOptions::SetThreadCount(0);
 }
 
 void BM_IndexOffsetsOnly(benchmark::State& state) { IndexScan(state, 0); }
@@ -271,13 +275,57 @@ void BM_StructureCachedRead(benchmark::State& state)
 
 BENCHMARK(BM_PlainScan8KiB)->Arg(5)->Arg(30)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_PlainScan1MiB)->Arg(5)->Arg(30)->Unit(benchmark::kMillisecond)->MinTime(2);
-BENCHMARK(BM_IndexOffsetsOnly)->Arg(5)->Arg(30)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_IndexOffsetsOnly)->Args({5, 1})->Args({30, 1})->Args({5, 2})->Args({30, 2})->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_RDKitSupplierLength)->Arg(5)->Arg(30)->Unit(benchmark::kMillisecond)->MinTime(2);
-BENCHMARK(BM_IndexHoldingItems)->Arg(5)->Arg(30)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_IndexHoldingItems)->Args({5, 1})->Args({30, 1})->Args({5, 2})->Args({30, 2})->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_RDKitParseSameRecord)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StructureFirstRead)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StructureCachedRead)->Unit(benchmark::kNanosecond);
 
+// Prints the usual table, then the index pass beside RDKit's count of the
+// same file, and two threads beside one.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration)
+                m_Milliseconds[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+    double Get(const std::string& name) const
+    {
+        const auto found = m_Milliseconds.find(name + "/min_time:2.000");
+        return found == m_Milliseconds.end() ? 0 : found->second;
+    }
+    std::map<std::string, double> m_Milliseconds;
+};
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\n");
+    for (const char* items : {"5", "30"}) {
+        const double rdkit = reporter.Get(std::string("BM_RDKitSupplierLength/") + items);
+        const double one = reporter.Get(std::string("BM_IndexHoldingItems/") + items + "/1");
+        const double two = reporter.Get(std::string("BM_IndexHoldingItems/") + items + "/2");
+        const double oneOffsets = reporter.Get(std::string("BM_IndexOffsetsOnly/") + items + "/1");
+        const double twoOffsets = reporter.Get(std::string("BM_IndexOffsetsOnly/") + items + "/2");
+        if (rdkit > 0 && one > 0)
+            std::printf("%s items: index holding every item, one thread %.0f ms, RDKit length() %.0f ms: "
+                        "%.2f x RDKit (goal >= 2)\n",
+                        items, one, rdkit, rdkit / one);
+        if (one > 0 && two > 0)
+            std::printf("%s items: holding items, two threads %.0f ms: %.2f x one thread (goal >= 1.7)\n", items,
+                        two, one / two);
+        if (oneOffsets > 0 && twoOffsets > 0)
+            std::printf("%s items: offsets only, one thread %.0f ms, two threads %.0f ms: %.2f x\n", items,
+                        oneOffsets, twoOffsets, oneOffsets / twoOffsets);
+    }
+    benchmark::Shutdown();
+    return 0;
+}

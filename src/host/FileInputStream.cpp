@@ -32,6 +32,25 @@ std::size_t FileInputStream::Read(char* buffer, std::size_t size)
     }
 }
 
+std::size_t FileInputStream::ReadAt(std::int64_t position, char* buffer, std::size_t size)
+{
+    if (m_Descriptor < 0 || position < 0)
+        return 0;
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(m_Descriptor, buffer + done, size - done, static_cast<off_t>(position + static_cast<std::int64_t>(done)));
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            m_ReadError = true;
+            break;
+        }
+    }
+    return done;
+}
+
 bool FileInputStream::Seek(std::int64_t position)
 {
     return m_Descriptor >= 0 && position >= 0 &&

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "host/InputStream.h"
@@ -22,11 +23,13 @@ public:
     bool Seek(std::int64_t position) override;
     std::int64_t GetPosition() override;
     std::int64_t GetLength() override;
-    bool HasReadError() const override { return m_ReadError; }
+    bool HasReadError() const override { return m_ReadError.load(); }
+    bool CanReadAt() const override { return m_Descriptor >= 0; }
+    std::size_t ReadAt(std::int64_t position, char* buffer, std::size_t size) override;
 
 private:
     int m_Descriptor = -1;
-    bool m_ReadError = false;
+    std::atomic<bool> m_ReadError{false};
 };
 
 } // namespace Host

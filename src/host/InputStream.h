@@ -24,6 +24,12 @@ public:
     // Whether a read failed for a reason other than the end of the data
     // (Read then returned 0 early). False unless a source can tell.
     virtual bool HasReadError() const;
+    // Whether ReadAt works: reads at any position, from several threads at
+    // once, without moving the position. False unless a source can.
+    virtual bool CanReadAt() const;
+    // Reads up to size bytes at position (fewer only at the end of the data
+    // or on an error); 0 where CanReadAt is false.
+    virtual std::size_t ReadAt(std::int64_t position, char* buffer, std::size_t size);
 };
 
 } // namespace Host

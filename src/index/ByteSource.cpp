@@ -10,6 +10,15 @@ InputStreamSource::InputStreamSource(boost::shared_ptr<Host::InputStream> stream
 
 std::size_t InputStreamSource::ReadAt(std::int64_t position, char* buffer, std::size_t size)
 {
+    if (m_Stream && m_Stream->CanReadAt()) {
+        // Reads side by side, no turns.
+        const std::size_t done = m_Stream->ReadAt(position, buffer, size);
+        if (done < size && m_Stream->HasReadError()) {
+            std::lock_guard<std::mutex> lock(m_Mutex);
+            m_Failed = true;
+        }
+        return done;
+    }
     std::lock_guard<std::mutex> lock(m_Mutex);
     if (!m_Stream || position < 0)
         return 0;

@@ -11,15 +11,37 @@ namespace {
 // Values are kept in blocks of this size (huge pages where there are).
 const std::size_t BlockSize = std::size_t(2) << 20;
 const char* const IndexName = "Index";
+const char* const NameName = "Name";
+
+template <class Item>
+std::unique_ptr<Item[], Host::LargeMemoryFree> NewItemPage(std::size_t count)
+{
+    Host::LargeBlock bytes = Host::AllocateLarge(count * sizeof(Item));
+    const Host::LargeMemoryFree free = bytes.get_deleter();
+    return std::unique_ptr<Item[], Host::LargeMemoryFree>(reinterpret_cast<Item*>(bytes.release()), free);
+}
+
+// A view of the decimal text of a number, valid until the next call on the
+// thread.
+std::string_view NumberText(const char* prefix, std::size_t number)
+{
+    static thread_local std::string text;
+    text = prefix + std::to_string(number);
+    return text;
+}
 
 } // namespace
 
-PropertyStore::PropertyStore() = default;
+// --- Segment ----------------------------------------------------------------
 
-PropertyStore::~PropertyStore() = default;
+PropertyStore::Segment::Segment() = default;
+PropertyStore::Segment::~Segment() = default;
+PropertyStore::Segment::Segment(Segment&&) noexcept = default;
+PropertyStore::Segment& PropertyStore::Segment::operator=(Segment&&) noexcept = default;
 
-std::uint32_t PropertyStore::Intern(std::string_view name, bool& added)
+std::uint32_t PropertyStore::Segment::Intern(std::string_view name, bool& added)
 {
+    m_OwnNames = true;
     added = false;
     const std::size_t k = m_Current.size();
     if (k < m_Previous.size() && m_Names[m_Previous[k]] == name)
@@ -31,37 +53,33 @@ std::uint32_t PropertyStore::Intern(std::string_view name, bool& added)
     const std::uint32_t number = static_cast<std::uint32_t>(m_Names.size());
     m_Names.push_back(key);
     m_NameNumbers.emplace(key, number);
-    m_LastRecord.push_back(0);
     if (key == IndexName)
         m_IndexName = number;
+    if (key == NameName)
+        m_NameName = number;
     added = true;
     return number;
 }
 
-std::uint32_t PropertyStore::FindName(const std::string& name) const
-{
-    const auto found = m_NameNumbers.find(name);
-    return found != m_NameNumbers.end() ? found->second : NoName;
-}
-
-void PropertyStore::BeginRecord()
+void PropertyStore::Segment::BeginRecord()
 {
     if (m_RecordFirstItem.empty())
         m_RecordFirstItem.push_back(0);
     m_Current.clear();
-    m_Building = true;
 }
 
-bool PropertyStore::AddItem(std::uint32_t name, std::string_view value)
+bool PropertyStore::Segment::Add(std::uint32_t name, std::string_view value, std::size_t ownIndex)
 {
     const std::uint32_t record = static_cast<std::uint32_t>(GetRecordCount());
-    if (name >= m_LastRecord.size() || m_LastRecord[name] == record + 1)
+    if (name >= m_LastRecord.size())
+        m_LastRecord.resize(static_cast<std::size_t>(name) + 1, 0);
+    if (m_LastRecord[name] == record + 1)
         return false;
     m_LastRecord[name] = record + 1;
     m_Current.push_back(name);
     if (name == m_IndexName) {
-        char digits[16];
-        const auto written = std::to_chars(digits, digits + sizeof digits, record);
+        char digits[24];
+        const auto written = std::to_chars(digits, digits + sizeof digits, ownIndex);
         if (value == std::string_view(digits, static_cast<std::size_t>(written.ptr - digits)))
             return true; // the record's own number: not stored
     }
@@ -78,19 +96,36 @@ bool PropertyStore::AddItem(std::uint32_t name, std::string_view value)
     return true;
 }
 
-namespace {
-
-template <class Item>
-std::unique_ptr<Item[], Host::LargeMemoryFree> NewItemPage(std::size_t count)
+bool PropertyStore::Segment::AddItem(std::uint32_t name, std::string_view value)
 {
-    Host::LargeBlock bytes = Host::AllocateLarge(count * sizeof(Item));
-    const Host::LargeMemoryFree free = bytes.get_deleter();
-    return std::unique_ptr<Item[], Host::LargeMemoryFree>(reinterpret_cast<Item*>(bytes.release()), free);
+    // "Index" is never stored here: a segment's records have their own
+    // numbers only once in a store.
+    if (name == m_IndexName) {
+        AddOwnIndex(name);
+        return true;
+    }
+    return Add(name, value, 0);
 }
 
-} // namespace
+void PropertyStore::Segment::AddOwnIndex(std::uint32_t indexName)
+{
+    const std::uint32_t record = static_cast<std::uint32_t>(GetRecordCount());
+    if (indexName >= m_LastRecord.size())
+        m_LastRecord.resize(static_cast<std::size_t>(indexName) + 1, 0);
+    if (m_LastRecord[indexName] == record + 1)
+        return;
+    m_LastRecord[indexName] = record + 1;
+    m_Current.push_back(indexName);
+}
 
-void PropertyStore::AddItemSlots()
+std::size_t PropertyStore::Segment::EndRecord()
+{
+    m_RecordFirstItem.push_back(static_cast<std::uint32_t>(m_ItemCount));
+    m_Previous.swap(m_Current);
+    return m_Previous.size();
+}
+
+void PropertyStore::Segment::AddItemSlots()
 {
     const std::size_t used = m_ItemCount & (ItemPageSize - 1);
     if (used == 0) {
@@ -103,12 +138,161 @@ void PropertyStore::AddItemSlots()
     m_ItemSlots = m_ItemPages.size() * ItemPageSize;
 }
 
+std::string_view PropertyStore::Segment::ValueOf(std::size_t item) const
+{
+    // The block that holds the item's value, and where the value starts.
+    const auto after = std::upper_bound(m_BlockFirstItem.begin(), m_BlockFirstItem.end(),
+                                        static_cast<std::uint32_t>(item));
+    const std::size_t block = static_cast<std::size_t>(after - m_BlockFirstItem.begin()) - 1;
+    const std::uint32_t start = item == m_BlockFirstItem[block] ? 0 : ItemAt(item - 1).end;
+    return std::string_view(m_Blocks[block].bytes.get() + start, ItemAt(item).end - start);
+}
+
+bool PropertyStore::Segment::Find(std::size_t record, std::uint32_t name, std::string_view& value) const
+{
+    for (std::uint32_t i = m_RecordFirstItem[record]; i < m_RecordFirstItem[record + 1]; ++i)
+        if (ItemAt(i).name == name) {
+            value = ValueOf(i);
+            return true;
+        }
+    return false;
+}
+
+void PropertyStore::Segment::Clear()
+{
+    m_Names.clear();
+    m_NameNumbers.clear();
+    m_IndexName = m_NameName = NoName;
+    m_LastRecord.clear();
+    // One page of items is kept for the next records.
+    if (m_ItemPages.size() > 1 || m_ItemSlots != ItemPageSize)
+        m_ItemPages.clear();
+    m_ItemSlots = m_ItemPages.size() * ItemPageSize;
+    m_ItemCount = 0;
+    m_RecordFirstItem.clear();
+    m_Blocks.clear();
+    m_BlockFirstItem.clear();
+    m_Previous.clear();
+    m_Current.clear();
+    m_FirstRecord = 0;
+    m_FromStore.clear();
+    m_OwnNames = false;
+}
+
+void PropertyStore::Segment::Compact()
+{
+    m_RecordFirstItem.shrink_to_fit();
+    m_LastRecord = std::vector<std::uint32_t>();
+    m_Previous = std::vector<std::uint32_t>();
+    m_Current = std::vector<std::uint32_t>();
+    // The last page of items is rarely full.
+    const std::size_t lastPage = m_ItemCount & (ItemPageSize - 1);
+    if (lastPage > 0 && m_ItemSlots > m_ItemCount) {
+        auto page = NewItemPage<Item>(lastPage);
+        std::memcpy(page.get(), m_ItemPages.back().get(), lastPage * sizeof(Item));
+        m_ItemPages.back() = std::move(page);
+        m_ItemSlots = m_ItemCount;
+    } else if (m_ItemCount == 0) {
+        m_ItemPages.clear();
+        m_ItemSlots = 0;
+    }
+    // Nor is the last block.
+    if (!m_Blocks.empty() && m_Blocks.back().used < m_Blocks.back().size) {
+        Block& last = m_Blocks.back();
+        Host::LargeBlock bytes = Host::AllocateLarge(last.used > 0 ? last.used : 1);
+        std::memcpy(bytes.get(), last.bytes.get(), last.used);
+        last.bytes = std::move(bytes);
+        last.size = last.used;
+    }
+}
+
+std::size_t PropertyStore::Segment::MemoryUsage() const
+{
+    std::size_t bytes = m_ItemSlots * sizeof(Item) + m_RecordFirstItem.capacity() * sizeof(std::uint32_t) +
+                        m_Blocks.capacity() * sizeof(Block) + m_BlockFirstItem.capacity() * sizeof(std::uint32_t) +
+                        m_LastRecord.capacity() * sizeof(std::uint32_t) +
+                        m_FromStore.capacity() * sizeof(std::uint32_t);
+    for (const Block& block : m_Blocks)
+        bytes += block.size;
+    for (const std::string& name : m_Names)
+        bytes += 2 * (sizeof(std::string) + name.capacity()) + 4 * sizeof(void*);
+    return bytes;
+}
+
+// --- PropertyStore ------------------------------------------------------------
+
+PropertyStore::PropertyStore() = default;
+
+PropertyStore::~PropertyStore() = default;
+
+PropertyStore::Segment& PropertyStore::Open()
+{
+    if (m_Segments.empty() || m_Segments.back().m_OwnNames || !m_Segments.back().m_FromStore.empty()) {
+        m_Segments.emplace_back();
+        m_Segments.back().m_FirstRecord = m_RecordCount;
+        m_Segments.back().m_IndexName = m_IndexName;
+    }
+    return m_Segments.back();
+}
+
+std::uint32_t PropertyStore::Intern(std::string_view name, bool& added)
+{
+    added = false;
+    if (m_Building) {
+        const Segment& open = m_Segments.back();
+        const std::size_t k = open.m_Current.size();
+        if (k < open.m_Previous.size() && open.m_Previous[k] < m_Names.size() && m_Names[open.m_Previous[k]] == name)
+            return open.m_Previous[k];
+    }
+    const std::string key(name);
+    const auto found = m_NameNumbers.find(key);
+    if (found != m_NameNumbers.end())
+        return found->second;
+    const std::uint32_t number = static_cast<std::uint32_t>(m_Names.size());
+    m_Names.push_back(key);
+    m_NameNumbers.emplace(key, number);
+    if (key == IndexName) {
+        m_IndexName = number;
+        if (!m_Segments.empty() && !m_Segments.back().m_OwnNames)
+            m_Segments.back().m_IndexName = number;
+    }
+    if (key == NameName)
+        m_NameName = number;
+    added = true;
+    return number;
+}
+
+std::uint32_t PropertyStore::FindName(const std::string& name) const
+{
+    const auto found = m_NameNumbers.find(name);
+    return found != m_NameNumbers.end() ? found->second : NoName;
+}
+
+void PropertyStore::BeginRecord()
+{
+    Open().BeginRecord();
+    m_Building = true;
+}
+
+bool PropertyStore::AddItem(std::uint32_t name, std::string_view value)
+{
+    if (name >= m_Names.size())
+        return false;
+    Segment& open = Open();
+    if (open.m_RecordFirstItem.empty())
+        open.BeginRecord();
+    return open.Add(name, value, m_RecordCount);
+}
+
 std::size_t PropertyStore::EndRecord()
 {
-    m_RecordFirstItem.push_back(static_cast<std::uint32_t>(m_ItemCount));
-    m_Previous.swap(m_Current);
+    Segment& open = Open();
+    if (open.m_RecordFirstItem.empty())
+        open.BeginRecord();
+    const std::size_t items = open.EndRecord();
+    ++m_RecordCount;
     m_Building = false;
-    return m_Previous.size();
+    return items;
 }
 
 void PropertyStore::AppendRecord(const std::map<std::string, std::string>& items)
@@ -121,14 +305,31 @@ void PropertyStore::AppendRecord(const std::map<std::string, std::string>& items
     EndRecord();
 }
 
-std::string_view PropertyStore::ValueOf(std::size_t item) const
+void PropertyStore::TakeSegment(Segment& segment)
 {
-    // The block that holds the item's value, and where the value starts.
-    const auto after = std::upper_bound(m_BlockFirstItem.begin(), m_BlockFirstItem.end(),
-                                        static_cast<std::uint32_t>(item));
-    const std::size_t block = static_cast<std::size_t>(after - m_BlockFirstItem.begin()) - 1;
-    const std::uint32_t start = item == m_BlockFirstItem[block] ? 0 : ItemAt(item - 1).end;
-    return std::string_view(m_Blocks[block].bytes.get() + start, ItemAt(item).end - start);
+    const std::size_t records = segment.GetRecordCount();
+    if (records == 0) {
+        segment.Clear();
+        return;
+    }
+    segment.Compact();
+    segment.m_FirstRecord = m_RecordCount;
+    segment.m_FromStore.assign(m_Names.size(), NoName);
+    for (std::uint32_t local = 0; local < segment.m_Names.size(); ++local)
+        segment.m_FromStore[m_NameNumbers.at(segment.m_Names[local])] = local;
+    segment.m_NameNumbers.clear();
+    m_Segments.push_back(std::move(segment));
+    m_RecordCount += records;
+    segment.Clear();
+}
+
+const PropertyStore::Segment& PropertyStore::SegmentOf(std::size_t record) const
+{
+    if (m_Segments.size() == 1)
+        return m_Segments.front();
+    const auto after = std::upper_bound(m_Segments.begin(), m_Segments.end(), record,
+                                        [](std::size_t r, const Segment& s) { return r < s.m_FirstRecord; });
+    return *(after - 1);
 }
 
 bool PropertyStore::Get(std::size_t record, std::uint32_t name, std::string_view& value) const
@@ -142,16 +343,21 @@ bool PropertyStore::Get(std::size_t record, std::uint32_t name, std::string_view
             return true;
         }
     }
-    for (std::uint32_t i = m_RecordFirstItem[record]; i < m_RecordFirstItem[record + 1]; ++i)
-        if (ItemAt(i).name == name) {
-            value = ValueOf(i);
+    const Segment& segment = SegmentOf(record);
+    const std::size_t local = record - segment.m_FirstRecord;
+    if (!segment.m_OwnNames) {
+        if (segment.Find(local, name, value))
+            return true;
+    } else if (name < segment.m_FromStore.size() && segment.m_FromStore[name] != NoName) {
+        if (segment.Find(local, segment.m_FromStore[name], value)) {
+            if (value.empty() && name == m_NameName)
+                value = NumberText("Molecule-", record + 1);
             return true;
         }
+    }
     if (name == m_IndexName) {
         // Not stored: the record's own number.
-        static thread_local std::string number;
-        number = std::to_string(record);
-        value = number;
+        value = NumberText("", record);
         return true;
     }
     return false;
@@ -178,47 +384,25 @@ void PropertyStore::Clear()
 {
     m_Names.clear();
     m_NameNumbers.clear();
-    m_LastRecord.clear();
-    m_IndexName = NoName;
-    m_ItemPages.clear();
-    m_ItemCount = m_ItemSlots = 0;
-    m_RecordFirstItem.clear();
-    m_Blocks.clear();
-    m_BlockFirstItem.clear();
-    m_Previous.clear();
-    m_Current.clear();
+    m_IndexName = m_NameName = NoName;
+    m_Segments.clear();
+    m_RecordCount = 0;
+    m_Building = false;
     m_Changed.clear();
 }
 
 void PropertyStore::Compact()
 {
-    m_RecordFirstItem.shrink_to_fit();
-    // Nor is the last page of items.
-    const std::size_t lastPage = m_ItemCount & (ItemPageSize - 1);
-    if (lastPage > 0 && m_ItemSlots > m_ItemCount) {
-        auto page = NewItemPage<Item>(lastPage);
-        std::memcpy(page.get(), m_ItemPages.back().get(), lastPage * sizeof(Item));
-        m_ItemPages.back() = std::move(page);
-        m_ItemSlots = m_ItemCount;
-    }
-    // The last block is rarely full: keep only what it holds.
-    if (!m_Blocks.empty() && m_Blocks.back().used < m_Blocks.back().size) {
-        Block& last = m_Blocks.back();
-        Host::LargeBlock bytes = Host::AllocateLarge(last.used > 0 ? last.used : 1);
-        std::memcpy(bytes.get(), last.bytes.get(), last.used);
-        last.bytes = std::move(bytes);
-        last.size = last.used;
-    }
+    for (Segment& segment : m_Segments)
+        if (!segment.m_OwnNames)
+            segment.Compact();
 }
 
 std::size_t PropertyStore::MemoryUsage() const
 {
-    std::size_t bytes = m_ItemSlots * sizeof(Item) +
-                        m_RecordFirstItem.capacity() * sizeof(std::uint32_t) +
-                        m_Blocks.capacity() * sizeof(Block) + m_BlockFirstItem.capacity() * sizeof(std::uint32_t) +
-                        m_LastRecord.capacity() * sizeof(std::uint32_t);
-    for (const Block& block : m_Blocks)
-        bytes += block.size;
+    std::size_t bytes = m_Segments.capacity() * sizeof(Segment);
+    for (const Segment& segment : m_Segments)
+        bytes += segment.MemoryUsage();
     for (const std::string& name : m_Names)
         bytes += 2 * (sizeof(std::string) + name.capacity()) + 4 * sizeof(void*);
     for (const auto& [key, value] : m_Changed)

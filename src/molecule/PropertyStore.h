@@ -22,10 +22,100 @@ namespace VorlatImportExport {
 // map per record.
 //
 // Records are built one at a time: BeginRecord, AddItem for each item (the
-// first value of a name stays), EndRecord.
+// first value of a name stays), EndRecord. Records can also be built apart,
+// on another thread, as a Segment with names of its own, and then taken
+// whole (AppendSegment): nothing is copied but the names.
 class PropertyStore {
 public:
-    static const std::uint32_t NoName = 0xFFFFFFFFu;
+    static constexpr std::uint32_t NoName = 0xFFFFFFFFu;
+
+    // Records built apart from a store. Their name numbers are the
+    // segment's own (Intern). Every record has its own number as "Index",
+    // which is not stored (AddOwnIndex), and an empty "Name" stands for
+    // "Molecule-" and the record's number counted from 1: a segment does not
+    // know where its records will stand.
+    class Segment {
+    public:
+        Segment();
+        ~Segment();
+        Segment(Segment&&) noexcept;
+        Segment& operator=(Segment&&) noexcept;
+
+        std::uint32_t Intern(std::string_view name, bool& added);
+        void BeginRecord();
+        // False when the record has an item of that name already.
+        bool AddItem(std::uint32_t name, std::string_view value);
+        // Marks "Index" as given (its own number) for the record.
+        void AddOwnIndex(std::uint32_t indexName);
+        // Ends the record; returns how many items it holds, "Index" included.
+        std::size_t EndRecord();
+        std::size_t GetRecordCount() const { return m_RecordFirstItem.empty() ? 0 : m_RecordFirstItem.size() - 1; }
+        const std::vector<std::string>& Names() const { return m_Names; }
+        // Empties it, keeping its lists' room for the next records.
+        void Clear();
+
+    private:
+        friend class PropertyStore;
+        struct Item {
+            std::uint32_t name;
+            std::uint32_t end; // where the value ends in its block
+        };
+        struct Block {
+            Host::LargeBlock bytes;
+            std::size_t size;
+            std::size_t used;
+        };
+        // The items live in pages of a fixed count, so that the list never
+        // moves while it grows.
+        static constexpr unsigned ItemPageBits = 18;
+        static constexpr std::size_t ItemPageSize = std::size_t(1) << ItemPageBits;
+
+        const Item& ItemAt(std::size_t i) const { return m_ItemPages[i >> ItemPageBits][i & (ItemPageSize - 1)]; }
+        void PushItem(const Item& item)
+        {
+            if (m_ItemCount == m_ItemSlots)
+                AddItemSlots();
+            m_ItemPages[m_ItemCount >> ItemPageBits][m_ItemCount & (ItemPageSize - 1)] = item;
+            ++m_ItemCount;
+        }
+        // A new page, or the last page back to its full size after Compact.
+        void AddItemSlots();
+        std::string_view ValueOf(std::size_t item) const;
+        // The value of a local name in the segment's record; false when none.
+        bool Find(std::size_t record, std::uint32_t name, std::string_view& value) const;
+        // ownIndex: the number "Index" must be to go unstored.
+        bool Add(std::uint32_t name, std::string_view value, std::size_t ownIndex);
+        void Compact();
+        std::size_t MemoryUsage() const;
+
+        // Names of the segment's own (empty when it uses the store's).
+        std::vector<std::string> m_Names;
+        std::unordered_map<std::string, std::uint32_t> m_NameNumbers;
+        std::uint32_t m_IndexName = NoName;
+        std::uint32_t m_NameName = NoName;
+        // Per name, 1 + the last record that added it: finds repeated names.
+        std::vector<std::uint32_t> m_LastRecord;
+        std::vector<std::unique_ptr<Item[], Host::LargeMemoryFree>> m_ItemPages;
+        std::size_t m_ItemCount = 0;
+        std::size_t m_ItemSlots = 0;
+        // Where each record's items start, and one entry past the last record.
+        std::vector<std::uint32_t> m_RecordFirstItem;
+        std::vector<Block> m_Blocks;
+        // The first item whose value lies in each block.
+        std::vector<std::uint32_t> m_BlockFirstItem;
+        // The names of the previous record, in order: records of one file
+        // tend to list the same names in the same order, which spares most
+        // lookups.
+        std::vector<std::uint32_t> m_Previous;
+        std::vector<std::uint32_t> m_Current;
+
+        // Once in a store: where its records start there, and the segment's
+        // number of each of the store's names (NoName where it has none);
+        // empty for records built in the store itself, which use its names.
+        std::size_t m_FirstRecord = 0;
+        std::vector<std::uint32_t> m_FromStore;
+        bool m_OwnNames = false;
+    };
 
     PropertyStore();
     ~PropertyStore();
@@ -44,8 +134,22 @@ public:
     std::size_t EndRecord();
     // Appends a whole record from a map of its items.
     void AppendRecord(const std::map<std::string, std::string>& items);
+    // Appends the segment's records after the store's; the segment is left
+    // empty. Names new to the store are made in the segment's order, and
+    // newName is called with each.
+    template <class NewName>
+    void AppendSegment(Segment& segment, NewName newName)
+    {
+        for (const std::string& name : segment.m_Names) {
+            bool added = false;
+            const std::uint32_t number = Intern(name, added);
+            if (added)
+                newName(name, number);
+        }
+        TakeSegment(segment);
+    }
 
-    std::size_t GetRecordCount() const { return m_RecordFirstItem.empty() ? 0 : m_RecordFirstItem.size() - 1; }
+    std::size_t GetRecordCount() const { return m_RecordCount; }
 
     // The record's value of the name; false when it has none. The view stays
     // valid until the next call that changes the store, or the next Get.
@@ -61,49 +165,17 @@ public:
     std::size_t MemoryUsage() const;
 
 private:
-    struct Item {
-        std::uint32_t name;
-        std::uint32_t end; // where the value ends in its block
-    };
-    struct Block {
-        Host::LargeBlock bytes;
-        std::size_t size;
-        std::size_t used;
-    };
-    // The items live in pages of a fixed count, so that the list never
-    // moves while it grows.
-    static constexpr unsigned ItemPageBits = 18;
-    static constexpr std::size_t ItemPageSize = std::size_t(1) << ItemPageBits;
-
-    std::string_view ValueOf(std::size_t item) const;
-    const Item& ItemAt(std::size_t i) const { return m_ItemPages[i >> ItemPageBits][i & (ItemPageSize - 1)]; }
-    void PushItem(const Item& item)
-    {
-        if (m_ItemCount == m_ItemSlots)
-            AddItemSlots();
-        m_ItemPages[m_ItemCount >> ItemPageBits][m_ItemCount & (ItemPageSize - 1)] = item;
-        ++m_ItemCount;
-    }
-    // A new page, or the last page back to its full size after Compact.
-    void AddItemSlots();
+    void TakeSegment(Segment& segment);
+    // The segment records are built into in the store itself.
+    Segment& Open();
+    const Segment& SegmentOf(std::size_t record) const;
 
     std::vector<std::string> m_Names;
     std::unordered_map<std::string, std::uint32_t> m_NameNumbers;
-    // Per name, 1 + the last record that added it: finds repeated names.
-    std::vector<std::uint32_t> m_LastRecord;
     std::uint32_t m_IndexName = NoName;
-    std::vector<std::unique_ptr<Item[], Host::LargeMemoryFree>> m_ItemPages;
-    std::size_t m_ItemCount = 0;
-    std::size_t m_ItemSlots = 0;
-    // Where each record's items start, and one entry past the last record.
-    std::vector<std::uint32_t> m_RecordFirstItem;
-    std::vector<Block> m_Blocks;
-    // The first item whose value lies in each block.
-    std::vector<std::uint32_t> m_BlockFirstItem;
-    // The names of the previous record, in order: records of one file tend to
-    // list the same names in the same order, which spares most lookups.
-    std::vector<std::uint32_t> m_Previous;
-    std::vector<std::uint32_t> m_Current;
+    std::uint32_t m_NameName = NoName;
+    std::vector<Segment> m_Segments;
+    std::size_t m_RecordCount = 0;
     bool m_Building = false;
     // Items set after the scan, by (record, name).
     std::map<std::pair<std::size_t, std::uint32_t>, std::string> m_Changed;

@@ -5,6 +5,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <thread>
 
 #include "chem/Atom.h"
 #include "chem/ChemDoc.h"
@@ -20,6 +23,9 @@
 #include "host/RandomAccess.h"
 #include "host/StringConversion.h"
 #include "index/ByteSource.h"
+#include "index/IndexOptions.h"
+#include "index/LineMasks.h"
+#include "index/RangePass.h"
 #include "index/ScanWindow.h"
 #include "host/Structure.h"
 #include "molecule/SDImportOptions.h"
@@ -206,7 +212,10 @@ void SDDataProvider::EndHeldRecord()
 // What the index scan finds, put into the provider's index.
 class SDDataProvider::IndexSink {
 public:
-    IndexSink(SDDataProvider& provider, Host::IProgressMonitor& monitor) : m_Provider(provider), m_Monitor(monitor) {}
+    IndexSink(SDDataProvider& provider, Host::IProgressMonitor& monitor, int done = 0)
+        : m_Provider(provider), m_Monitor(monitor), m_Done(done)
+    {
+    }
 
     void HeldRecord(std::string_view nameLine) { m_Provider.BeginHeldRecord(nameLine, m_Done); }
     std::uint32_t NameNumber(std::string_view name) { return m_Provider.InternItemName(name); }
@@ -226,6 +235,132 @@ private:
     int m_Done = 0;
 };
 
+namespace {
+
+// Lines before a range's first byte that its search for its first record
+// looks at: an end line that started that far back is missed, and the
+// range is then read again on the caller's thread.
+const std::int64_t RangeLookBack = 64 << 10;
+
+// A range that the pass stops reading, its work no longer wanted.
+struct RangeStopped {
+};
+
+// What a range's scan found, until it is merged.
+struct SdRange {
+    std::int64_t begin = 0;
+    std::int64_t end = 0;
+    // Where its first record starts as the range sees it; -1: none starts in it.
+    std::int64_t start = -1;
+    bool held = false;
+    SdScan::Outcome outcome;
+    std::vector<std::int64_t> offsets;
+    PropertyStore::Segment items;
+    int maxColumns = 0;
+    std::unique_ptr<ScanWindow> window;
+};
+
+// A range scan's findings go to its slot: offsets, and the items in a
+// segment of their own.
+class RangeSink {
+public:
+    RangeSink(SdRange& range, std::atomic<bool>& stop, const std::function<void()>* poll)
+        : m_Range(range), m_Stop(stop), m_Poll(poll)
+    {
+    }
+
+    void HeldRecord(std::string_view nameLine)
+    {
+        PropertyStore::Segment& items = m_Range.items;
+        bool added = false;
+        if (m_NameItem == PropertyStore::NoName) {
+            m_NameItem = items.Intern("Name", added);
+            m_IndexItem = items.Intern("Index", added);
+        }
+        items.BeginRecord();
+        m_HeldStructure = false;
+        // An empty name stands for the record's number, which the segment
+        // gives once it is in the index.
+        items.AddItem(m_NameItem, nameLine);
+        items.AddOwnIndex(m_IndexItem);
+    }
+    std::uint32_t NameNumber(std::string_view name)
+    {
+        bool added = false;
+        const std::uint32_t number = m_Range.items.Intern(name, added);
+        if (added && name == "Structure")
+            m_StructureItem = number;
+        return number;
+    }
+    void Item(std::uint32_t name, std::string_view value)
+    {
+        if (m_Range.items.AddItem(name, value) && name == m_StructureItem)
+            m_HeldStructure = true;
+    }
+    void Record(std::int64_t start, bool held, std::int64_t)
+    {
+        if (m_Stop)
+            throw RangeStopped();
+        m_Range.offsets.push_back(start);
+        if (held) {
+            const int columns = static_cast<int>(m_Range.items.EndRecord()) + (m_HeldStructure ? 0 : 1);
+            m_Range.maxColumns = std::max(m_Range.maxColumns, columns);
+        }
+        if (m_Poll)
+            (*m_Poll)();
+    }
+
+private:
+    SdRange& m_Range;
+    std::atomic<bool>& m_Stop;
+    const std::function<void()>* m_Poll;
+    std::uint32_t m_NameItem = PropertyStore::NoName;
+    std::uint32_t m_IndexItem = PropertyStore::NoName;
+    std::uint32_t m_StructureItem = PropertyStore::NoName;
+    bool m_HeldStructure = false;
+};
+
+// Where the first record that starts in [begin, end) starts, as far as the
+// bytes from a little before begin tell: the line after the first end line
+// that ends at or after begin. -1 when no record starts there.
+std::int64_t FirstRecordStart(ScanWindow& window, std::int64_t begin, std::int64_t end)
+{
+    window.Start(std::max<std::int64_t>(begin - RangeLookBack, 0));
+    const char* p = window.Begin();
+    bool lineStart = window.Offset(p) == 0;
+    for (;;) {
+        const char* stop = window.End();
+        if (window.Offset(stop) > end)
+            stop -= window.Offset(stop) - end;
+        MarkerResume resume;
+        // A line that starts at end or later is of no interest: the search
+        // may take a CR before it as the end of the data.
+        const bool atEnd = window.AtEnd() || stop != window.End();
+        const char* marker = p < stop ? FindMarkerLine(p, stop, lineStart, atEnd, '$', '$', '$', resume) : nullptr;
+        if (!marker && p >= stop)
+            resume.at = p, resume.startsLine = lineStart;
+        if (marker) {
+            const char* lineEnd = nullptr;
+            const char* next = nullptr;
+            p = marker;
+            window.Line(p, lineEnd, next);
+            if (SdScan::IsEndLine(p, lineEnd) && window.Offset(next) >= begin)
+                return window.Offset(next) < end && next != window.End() ? window.Offset(next) : -1;
+            ++p;
+            lineStart = false;
+            continue;
+        }
+        p = resume.at;
+        lineStart = resume.startsLine;
+        if (window.Offset(p) >= end)
+            return -1;
+        if (!window.More(p) && p == window.End())
+            return -1;
+    }
+}
+
+} // namespace
+
 bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
 {
     StartProgress();
@@ -236,21 +371,128 @@ bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
 
     // Offsets count from the start of the file, where the scan begins.
     InputStreamSource source(m_inputStream);
-    ScanWindow window(source, ScanWindowSize);
-    IndexSink sink(*this, monitor);
-    SdScan::Scanner<IndexSink> scanner(window, sink);
-    SdScan::Limits limits;
-    limits.heldRecords = std::max(m_propertyCacheSize, 0);
-    const SdScan::Outcome outcome = scanner.Scan(limits);
-
+    const std::int64_t length = m_inputStream ? m_inputStream->GetLength() : -1;
+    const int threads = IndexOptions::ThreadsToUse();
+    const std::int64_t rangeSize = IndexOptions::RangeSizeFor(length, threads);
+    bool indexed = false;
+    if (threads > 1 && length >= 2 * rangeSize) {
+        indexed = IndexInRanges(monitor, source, length, threads, rangeSize);
+    } else {
+        ScanWindow window(source, ScanWindowSize);
+        IndexSink sink(*this, monitor);
+        SdScan::Scanner<IndexSink> scanner(window, sink);
+        SdScan::Limits limits;
+        limits.heldRecords = std::max(m_propertyCacheSize, 0);
+        const SdScan::Outcome outcome = scanner.Scan(limits);
+        // An empty file is no SD file; a held item that runs into a
+        // record's end line makes the file unreadable.
+        indexed = !outcome.empty && !outcome.failed;
+        m_indexedRecords = outcome.records;
+    }
     monitor.SetProgress(1.0);
     monitor.End();
-    // An empty file is no SD file; a held item that runs into a record's
-    // end line makes the file unreadable; a read error is no end of the
-    // file (the index would be cut short).
-    if (outcome.empty || outcome.failed || source.HasReadError())
+    // A read error is no end of the file: the index would be cut short.
+    if (!indexed || source.HasReadError())
         return false;
-    return FinishIndexMap(static_cast<int>(std::min<std::int64_t>(outcome.records, INT_MAX)));
+    return FinishIndexMap(static_cast<int>(std::min<std::int64_t>(m_indexedRecords, INT_MAX)));
+}
+
+bool SDDataProvider::IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& source, std::int64_t length,
+                                   int threads, std::int64_t rangeSize)
+{
+    const std::int64_t ranges = (length + rangeSize - 1) / rangeSize;
+    const std::int64_t held = std::max(m_propertyCacheSize, 0);
+    std::vector<SdRange> slots(RangePass::SlotCount(threads));
+    std::atomic<bool> stop{false};
+    std::atomic<std::int64_t> mergedRecords{0};
+    const std::thread::id caller = std::this_thread::get_id();
+    const std::function<void()> poll = [&monitor] {
+        if (monitor.IsCancelled())
+            throw Host::CancellationException();
+    };
+
+    const RangePass::Work scan = [&](std::int64_t number, std::size_t slot) {
+        SdRange& range = slots[slot];
+        range.begin = number * rangeSize;
+        range.end = std::min(length, range.begin + rangeSize);
+        range.offsets.clear();
+        range.items.Clear();
+        range.maxColumns = 0;
+        range.outcome = SdScan::Outcome();
+        if (!range.window)
+            range.window.reset(new ScanWindow(source, ScanWindowSize));
+        range.start = number == 0 ? 0 : FirstRecordStart(*range.window, range.begin, range.end);
+        if (range.start < 0)
+            return;
+        // Whether its records are held is known for the first range only;
+        // the others guess from the records merged so far, and a wrong guess
+        // is read again when the range is merged.
+        SdScan::Limits limits;
+        limits.start = range.start;
+        limits.stopBefore = range.end;
+        range.held = number == 0 ? held > 0 : mergedRecords.load() < held;
+        limits.heldRecords = number == 0 ? held : range.held ? INT64_MAX : 0;
+        limits.othersBegun = number != 0;
+        RangeSink sink(range, stop, std::this_thread::get_id() == caller ? &poll : nullptr);
+        SdScan::Scanner<RangeSink> scanner(*range.window, sink);
+        range.outcome = scanner.Scan(limits);
+    };
+
+    // The merge's state: where the next record starts (-1: the data ended),
+    // the records so far, and whether the file turned out unreadable.
+    std::int64_t next = 0;
+    std::int64_t records = 0;
+    bool failed = false;
+    ScanWindow window(source, ScanWindowSize);
+    const RangePass::Work merge = [&](std::int64_t number, std::size_t slot) {
+        SdRange& range = slots[slot];
+        if (next < 0 || next >= range.end)
+            return;
+        bool taken = range.start == next;
+        if (taken && number > 0)
+            taken = range.held ? records + range.outcome.records + (range.outcome.failed ? 1 : 0) <= held
+                               : records > held;
+        SdScan::Outcome outcome;
+        if (taken) {
+            outcome = range.outcome;
+            for (const std::int64_t offset : range.offsets)
+                SetRecordOffset(offset);
+            m_molPropertyMaps.AppendSegment(range.items, [this](const std::string& name, std::uint32_t number) {
+                AddPropertyNameToSet(name, false);
+                if (name == "Structure")
+                    m_structureItemName = number;
+            });
+            m_maxRecordColumns = std::max(m_maxRecordColumns, range.maxColumns);
+        } else {
+            // The range began elsewhere than its records do, or guessed
+            // wrong whether they are held: read it here, as one thread would.
+            IndexSink sink(*this, monitor, static_cast<int>(std::min<std::int64_t>(records, INT_MAX)));
+            SdScan::Scanner<IndexSink> scanner(window, sink);
+            SdScan::Limits limits;
+            limits.start = next;
+            limits.stopBefore = range.end;
+            limits.heldRecords = std::max<std::int64_t>(held - records, 0);
+            limits.othersBegun = records > held;
+            outcome = scanner.Scan(limits);
+        }
+        if (number == 0 && outcome.empty)
+            failed = true;
+        records += outcome.records;
+        mergedRecords = records;
+        failed = failed || outcome.failed;
+        next = outcome.next;
+        if (failed)
+            throw RangeStopped();
+        ReportProgress(monitor, next < 0 ? length : next);
+    };
+
+    try {
+        RangePass::Run(ranges, threads, scan, merge, poll, stop);
+    } catch (const RangeStopped&) {
+        return false;
+    }
+    m_indexedRecords = records;
+    return true;
 }
 
 bool SDDataProvider::FinishIndexMap(int count)

@@ -26,6 +26,7 @@ class IndexingParser;
 
 namespace VorlatImportExport {
 
+class ByteSource;
 class SDMoleculeInfo;
 
 // An MDL SD file as a read-only table: one row per record; the columns
@@ -150,6 +151,11 @@ protected:
 private:
     class IndexSink;
 
+    // The index pass on several threads, range by range; false when the
+    // file cannot be indexed.
+    bool IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& source, std::int64_t length, int threads,
+                       std::int64_t rangeSize);
+
     // The held-item name number of each column (NoName where none).
     std::vector<std::uint32_t> m_columnNameNumbers;
     // The names in m_propertyNames, for a quick test of membership.
@@ -163,6 +169,8 @@ private:
     // what the parsed molecules freed, each time.
     mutable std::string m_recordText;
     std::int64_t m_nextProgressAt = 0;
+    // Records the last index pass counted.
+    std::int64_t m_indexedRecords = 0;
     bool m_heldStructureItem = false;
     std::uint32_t m_structureItemName = PropertyStore::NoName;
     // The held-item numbers of "Name" and "Index", once made.

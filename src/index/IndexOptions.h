@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+
+#include "host/Export.h"
+
+namespace VorlatImportExport {
+
+// How the providers index a file, for the whole process. A provider reads
+// the settings when it starts indexing.
+class VORLAT_EXPORT IndexOptions {
+public:
+    // Threads an index pass may use, the caller's included: 0 (the default)
+    // for the processor's count, at most 8; 1 for a pass on the caller's
+    // thread alone.
+    static void SetThreadCount(int threads);
+    static int GetThreadCount();
+    // The threads a pass uses now: the setting, with 0 resolved.
+    static int ThreadsToUse();
+
+    // Bytes of the file each thread takes at a time; 0 (the default) lets
+    // the pass choose from the file's size. Small sizes let tests cut small
+    // files into many ranges.
+    static void SetRangeSize(std::int64_t bytes);
+    static std::int64_t GetRangeSize();
+    // The range size a pass over a file of length bytes uses with threads.
+    static std::int64_t RangeSizeFor(std::int64_t length, int threads);
+};
+
+} // namespace VorlatImportExport
