@@ -6,7 +6,7 @@ PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench sanitize fuzz install clean
+.PHONY: all deps configure build run test bench sanitize tsan fuzz install clean
 
 all: build
 
@@ -40,6 +40,14 @@ bench: build
 sanitize:
 	$(MAKE) test BUILD_DIR=build-sanitize CMAKE_FLAGS="-DVORLAT_SANITIZE=ON -DVORLAT_BUILD_BENCH=OFF"
 
+# The index tests under ThreadSanitizer: the passes that index one file on
+# several threads, and the providers they feed.
+TSAN_TESTS ?= IndexThreads|RangePass|RecordOffsets|SDDataProvider|CsvDataProvider|Mol2DataProvider|Quenbar
+tsan: deps
+	cmake -S . -B build-tsan -DVORLAT_TSAN=ON -DVORLAT_BUILD_BENCH=OFF
+	cmake --build build-tsan -j $(JOBS) --target vorlat_tests
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -R "$(TSAN_TESTS)"
+
 # The fuzz targets (clang, libFuzzer, ASan, UBSan), each run SECONDS seconds.
 SECONDS ?= 60
 fuzz: deps
@@ -51,4 +59,4 @@ install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD_DIR) build-sanitize build-fuzz
+	rm -rf $(BUILD_DIR) build-sanitize build-tsan build-fuzz
