@@ -523,9 +523,10 @@ std::int64_t SDDataProvider::SetRecordOffset(std::int64_t position)
 
 void SDDataProvider::RandomizeOffsets()
 {
-    // Fisher-Yates driven by rand, as a random shuffle is.
-    for (std::size_t i = m_recordOffsets.size(); i > 1; --i)
-        std::swap(m_recordOffsets[i - 1], m_recordOffsets[static_cast<std::size_t>(std::rand()) % i]);
+    // Fisher-Yates driven by rand, as a random shuffle is. Rows then no
+    // longer follow the file, and GetMoleculeSize, the distance to the next
+    // row's record, is no record size.
+    m_recordOffsets.Shuffle();
 }
 
 void SDDataProvider::AddPropertyNameToSet(const std::string& name, bool direct)

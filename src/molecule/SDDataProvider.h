@@ -13,6 +13,7 @@
 #include "host/IProgressMonitor.h"
 #include "host/InputStream.h"
 #include "host/TableDataProviderBase.h"
+#include "index/RecordOffsets.h"
 #include "molecule/MoleculeCache.h"
 #include "molecule/PropertyStore.h"
 
@@ -142,7 +143,7 @@ protected:
     MoleculeCache m_moleculeCache;
     Chem::ImportMOL* m_importer = nullptr;
     std::vector<std::string> m_columnNames;
-    std::vector<std::int64_t> m_recordOffsets;
+    RecordOffsets m_recordOffsets;
     std::vector<std::string> m_propertyNames;
     PropertyStore m_molPropertyMaps;
     int m_maxRecordColumns = 0;

@@ -70,7 +70,7 @@ void CsvDataProvider::ConstructIndexMap(std::size_t blockSize)
         ReadRecordBytes(m_Stream, m_RecordOffsets[0], RecordEnd(0), header);
         TrimRecordEnd(header);
         Chem::CsvUtilities::GetFields(header, m_ColumnTitles);
-        m_RecordOffsets.erase(m_RecordOffsets.begin());
+        m_RecordOffsets.DropFront(1);
     }
     m_Stream.clear();
 }
@@ -85,6 +85,8 @@ int CsvDataProvider::GetRowCount() const
     return m_RecordOffsets.size() > static_cast<std::size_t>(INT_MAX) ? INT_MAX
                                                                       : static_cast<int>(m_RecordOffsets.size());
 }
+
+std::size_t CsvDataProvider::GetIndexMemoryUsage() const { return m_RecordOffsets.MemoryUsage(); }
 
 int CsvDataProvider::GetColumnCount() const { return static_cast<int>(m_ColumnTitles.size()); }
 

@@ -99,8 +99,7 @@ void QuenbarDataProvider::ConstructIndexMap()
     ReadLineAt(1, line);
     ParseLine(line, m_SecondHeader, Tab);
     ++m_HeaderCount;
-    m_RecordOffsets.erase(m_RecordOffsets.begin(),
-                          m_RecordOffsets.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(2, m_RecordOffsets.size())));
+    m_RecordOffsets.DropFront(2);
 
     m_RecordCount = m_RecordOffsets.size() > static_cast<std::size_t>(INT_MAX)
                         ? INT_MAX

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/TableDataProviderBase.h"
+#include "index/RecordOffsets.h"
 
 namespace VorlatImportExport {
 
@@ -16,8 +17,8 @@ namespace VorlatImportExport {
 // the line end is no part of a token; a UTF-8 byte-order mark at the start
 // is skipped. Nothing else is trimmed, and cells are not typed.
 //
-// Like the CSV provider it keeps only where each record starts (64-bit
-// offsets, so files of any size) and reads a record again for a cell; the
+// Like the CSV provider it keeps only where each record starts (offsets of
+// any size, a few bytes a line) and reads a record again for a cell; the
 // last record split is kept, so reading a row's cells costs one line read.
 class VORLAT_EXPORT QuenbarDataProvider : public Host::TableDataProviderBase {
 public:
@@ -61,7 +62,7 @@ private:
     std::istream& m_Stream;
     std::vector<std::string> m_FirstHeader;
     std::vector<std::string> m_SecondHeader;
-    std::vector<std::int64_t> m_RecordOffsets;
+    RecordOffsets m_RecordOffsets;
     std::int64_t m_EndOffset = 0;
 
     int m_SplitRow = -1;

@@ -3,8 +3,10 @@
 // The 64-byte steps of the record scan, shared by the builds of the scan for
 // different instruction sets: each includes this file into its own
 // translation unit, where everything is internal.
+#include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "index/RecordOffsets.h"
 
 namespace VorlatImportExport {
 
@@ -43,9 +45,19 @@ inline bool IsSeparator(char c) { return c == ',' || c == '\n' || c == '\r'; }
 // knowing every rule. Chunk gives the 64-bit masks of a byte value.
 template <class Chunk>
 inline const char* ChunkStepsWith(const char* p, const char* first, const char* last, std::int64_t base, bool quotes,
-                                  ScanState& state, bool& closedBefore, std::vector<std::int64_t>& offsets)
+                                  ScanState& state, bool& closedBefore, RecordOffsets& offsets)
 {
+    // Record starts go to a local batch, handed over through the list's
+    // out-of-line Append: this template is also built for AVX2, and the
+    // list's inline members, built here, could stand in for the plain ones
+    // at link time. The batch goes once it holds 64; a chunk adds 64 at most.
+    std::int64_t found[128];
+    std::size_t count = 0;
     while (last - p > 64) {
+        if (count >= 64) {
+            offsets.Append(found, count);
+            count = 0;
+        }
         const Chunk chunk(p);
         const std::uint64_t lf = chunk.Mask('\n');
         const std::uint64_t cr = chunk.Mask('\r');
@@ -55,7 +67,7 @@ inline const char* ChunkStepsWith(const char* p, const char* first, const char* 
         const std::uint64_t breaks = lf | (cr & ~lfNext);
         if (!state.inQuotes && q == 0) {
             for (std::uint64_t ends = breaks; ends; ends &= ends - 1)
-                offsets.push_back(base + (p - first) + __builtin_ctzll(ends) + 1);
+                found[count++] = base + (p - first) + __builtin_ctzll(ends) + 1;
             p += 64;
             closedBefore = false;
             continue;
@@ -70,7 +82,7 @@ inline const char* ChunkStepsWith(const char* p, const char* first, const char* 
         if (opens & ~mayOpen)
             break;
         for (std::uint64_t ends = breaks & ~inside; ends; ends &= ends - 1)
-            offsets.push_back(base + (p - first) + __builtin_ctzll(ends) + 1);
+            found[count++] = base + (p - first) + __builtin_ctzll(ends) + 1;
         // Where the field open last began: its opening quote, not the
         // second quote of a doubled one. Kept even when the field closes in
         // this chunk, since a quote right after the chunk may continue it.
@@ -90,6 +102,7 @@ inline const char* ChunkStepsWith(const char* p, const char* first, const char* 
         closedBefore = (closes >> 63) != 0;
         p += 64;
     }
+    offsets.Append(found, count);
     return p;
 }
 
@@ -97,6 +110,6 @@ inline const char* ChunkStepsWith(const char* p, const char* first, const char* 
 
 // The steps built for the processor at hand (AVX2 where it has it).
 const char* ChunkSteps(const char* p, const char* first, const char* last, std::int64_t base, bool quotes,
-                       ScanState& state, bool& closedBefore, std::vector<std::int64_t>& offsets);
+                       ScanState& state, bool& closedBefore, RecordOffsets& offsets);
 
 } // namespace VorlatImportExport

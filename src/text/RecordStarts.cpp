@@ -16,9 +16,9 @@ namespace VorlatImportExport {
 namespace {
 
 // Room for the records the first block suggests, and a tenth more, so that
-// the list is not copied over and over while it grows. Reserved room that is
+// the list's group headers are not copied over and over while it grows. Reserved room that is
 // never written costs address space only.
-void ReserveForRecords(std::vector<std::int64_t>& offsets, std::size_t bytes, std::size_t sampledBytes,
+void ReserveForRecords(RecordOffsets& offsets, std::size_t bytes, std::size_t sampledBytes,
                        std::size_t sampledRecords)
 {
     const double perByte = static_cast<double>(sampledRecords + 1) / static_cast<double>(sampledBytes);
@@ -80,11 +80,11 @@ struct Sse2Chunk {
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 const char* ChunkStepsAvx2(const char* p, const char* first, const char* last, std::int64_t base, bool quotes,
-                           ScanState& state, bool& closedBefore, std::vector<std::int64_t>& offsets);
+                           ScanState& state, bool& closedBefore, RecordOffsets& offsets);
 #endif
 
 const char* ChunkSteps(const char* p, const char* first, const char* last, std::int64_t base, bool quotes,
-                       ScanState& state, bool& closedBefore, std::vector<std::int64_t>& offsets)
+                       ScanState& state, bool& closedBefore, RecordOffsets& offsets)
 {
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
     static const bool avx2 = __builtin_cpu_supports("avx2");
@@ -100,7 +100,7 @@ const char* ChunkSteps(const char* p, const char* first, const char* last, std::
 #endif
 }
 
-std::int64_t FindRecordStarts(std::istream& stream, const RecordScan& scan, std::vector<std::int64_t>& offsets)
+std::int64_t FindRecordStarts(std::istream& stream, const RecordScan& scan, RecordOffsets& offsets)
 {
     const std::streamoff start = stream ? static_cast<std::streamoff>(stream.tellg()) : -1;
     if (start < 0)
@@ -268,9 +268,9 @@ std::int64_t FindRecordStarts(std::istream& stream, const RecordScan& scan, std:
             break;
     }
     // A first block unlike the rest of the data may have asked for far too
-    // much room.
-    if (offsets.capacity() / 5 > offsets.size() / 4 + 1024)
-        offsets.shrink_to_fit();
+    // much room, and the last chunk of encoded offsets is partly unused:
+    // giving both back copies the group headers, a quarter byte a record.
+    offsets.shrink_to_fit();
     return base;
 }
 

@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <istream>
-#include <vector>
+
+#include "index/RecordOffsets.h"
 
 namespace VorlatImportExport {
 
@@ -37,6 +38,6 @@ struct RecordScan {
 // as the reads set them, so that the caller can tell a read error (bad())
 // from the end; the stream must be able to seek back (an unclosed quote
 // makes the scan read again from the line after it).
-std::int64_t FindRecordStarts(std::istream& stream, const RecordScan& scan, std::vector<std::int64_t>& offsets);
+std::int64_t FindRecordStarts(std::istream& stream, const RecordScan& scan, RecordOffsets& offsets);
 
 } // namespace VorlatImportExport

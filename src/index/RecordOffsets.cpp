@@ -1,0 +1,164 @@
+#include "index/RecordOffsets.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
+namespace VorlatImportExport {
+
+RecordOffsets::RecordOffsets(const RecordOffsets& other)
+    : m_Groups(other.m_Groups), m_Dropped(other.m_Dropped), m_TailCount(other.m_TailCount)
+{
+    // Each chunk is copied at the size its groups need: a copy holds no
+    // spare room.
+    m_Chunks.reserve(other.m_Chunks.size());
+    for (const Chunk& chunk : other.m_Chunks) {
+        Chunk copy;
+        copy.capacity = chunk.used + Slack;
+        copy.used = chunk.used;
+        copy.bytes.reset(new std::uint8_t[copy.capacity]);
+        std::memcpy(copy.bytes.get(), chunk.bytes.get(), copy.capacity);
+        m_Chunks.push_back(std::move(copy));
+    }
+    std::copy(other.m_Tail, other.m_Tail + m_TailCount, m_Tail);
+}
+
+RecordOffsets& RecordOffsets::operator=(const RecordOffsets& other)
+{
+    if (this != &other) {
+        RecordOffsets copy(other);
+        swap(copy);
+    }
+    return *this;
+}
+
+RecordOffsets::~RecordOffsets() = default;
+
+void RecordOffsets::swap(RecordOffsets& other) noexcept
+{
+    m_Groups.swap(other.m_Groups);
+    m_Chunks.swap(other.m_Chunks);
+    std::swap(m_Dropped, other.m_Dropped);
+    std::swap(m_TailCount, other.m_TailCount);
+    std::swap_ranges(m_Tail, m_Tail + GroupSize, other.m_Tail);
+}
+
+void RecordOffsets::clear() { RecordOffsets().swap(*this); }
+
+void RecordOffsets::reserve(std::size_t count) { m_Groups.reserve(count / GroupSize); }
+
+void RecordOffsets::shrink_to_fit()
+{
+    m_Groups.shrink_to_fit();
+    m_Chunks.shrink_to_fit();
+    if (m_Chunks.empty())
+        return;
+    Chunk& last = m_Chunks.back();
+    const std::size_t needed = last.used + Slack;
+    if (last.capacity > needed) {
+        std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[needed]);
+        std::memcpy(bytes.get(), last.bytes.get(), needed);
+        last.bytes = std::move(bytes);
+        last.capacity = needed;
+    }
+}
+
+void RecordOffsets::DropFront(std::size_t count) { m_Dropped += std::min(count, size()); }
+
+void RecordOffsets::Append(const std::int64_t* offsets, std::size_t count)
+{
+    while (count > 0) {
+        if (m_TailCount == GroupSize)
+            EncodeTail();
+        if (m_TailCount == 0 && count >= GroupSize) {
+            EncodeGroup(offsets);
+            offsets += GroupSize;
+            count -= GroupSize;
+            continue;
+        }
+        const std::size_t n = std::min(GroupSize - m_TailCount, count);
+        std::copy(offsets, offsets + n, m_Tail + m_TailCount);
+        m_TailCount += n;
+        offsets += n;
+        count -= n;
+    }
+}
+
+void RecordOffsets::Shuffle()
+{
+    const std::size_t count = size();
+    std::vector<std::int64_t> offsets(count);
+    for (std::size_t i = 0; i < count; ++i)
+        offsets[i] = (*this)[i];
+    for (std::size_t i = count; i > 1; --i)
+        std::swap(offsets[i - 1], offsets[static_cast<std::size_t>(std::rand()) % i]);
+    RecordOffsets shuffled;
+    shuffled.reserve(count);
+    shuffled.Append(offsets.data(), count);
+    swap(shuffled);
+}
+
+std::size_t RecordOffsets::MemoryUsage() const
+{
+    std::size_t bytes = sizeof(*this) + m_Groups.capacity() * sizeof(Group) + m_Chunks.capacity() * sizeof(Chunk);
+    for (const Chunk& chunk : m_Chunks)
+        bytes += chunk.capacity;
+    return bytes;
+}
+
+void RecordOffsets::EncodeTail()
+{
+    EncodeGroup(m_Tail);
+    m_TailCount = 0;
+}
+
+void RecordOffsets::EncodeGroup(const std::int64_t* offsets)
+{
+    const auto range = std::minmax_element(offsets, offsets + GroupSize);
+    const std::int64_t base = *range.first;
+    // Distances are unsigned: even one from the least int64 to the
+    // greatest fits 8 bytes.
+    const std::uint64_t widest = static_cast<std::uint64_t>(*range.second) - static_cast<std::uint64_t>(base);
+    unsigned width = 1;
+    while (width < 8 && (widest >> (8 * width)) != 0)
+        ++width;
+
+    const std::size_t chunkNumber = ChunkWithRoom(GroupSize * width + Slack);
+    Chunk& chunk = m_Chunks[chunkNumber];
+    std::uint8_t* const bytes = chunk.bytes.get() + chunk.used;
+    // Each distance is stored as 8 little-endian bytes; the next one
+    // overwrites all but its width, and the last leaves its high zero bytes
+    // in the chunk's slack.
+    for (std::size_t i = 0; i < GroupSize; ++i) {
+        std::uint64_t distance = static_cast<std::uint64_t>(offsets[i]) - static_cast<std::uint64_t>(base);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+        distance = __builtin_bswap64(distance);
+#endif
+        std::memcpy(bytes + i * width, &distance, sizeof distance);
+    }
+    const std::uint64_t where = (static_cast<std::uint64_t>(chunkNumber) << ChunkShift) |
+                                (static_cast<std::uint64_t>(chunk.used) << PositionShift) | width;
+    m_Groups.push_back(Group{base, where});
+    chunk.used += GroupSize * width;
+}
+
+std::size_t RecordOffsets::ChunkWithRoom(std::size_t needed)
+{
+    if (!m_Chunks.empty()) {
+        const Chunk& last = m_Chunks.back();
+        if (last.capacity - last.used >= needed)
+            return m_Chunks.size() - 1;
+    }
+    // Chunks double with the list, from a few pages for a small table up to
+    // MaxChunkBytes.
+    std::size_t held = 0;
+    for (const Chunk& chunk : m_Chunks)
+        held += chunk.capacity;
+    Chunk chunk;
+    chunk.capacity = std::max(needed, std::min(std::max(held, MinChunkBytes), MaxChunkBytes));
+    chunk.bytes.reset(new std::uint8_t[chunk.capacity]);
+    m_Chunks.push_back(std::move(chunk));
+    return m_Chunks.size() - 1;
+}
+
+} // namespace VorlatImportExport
