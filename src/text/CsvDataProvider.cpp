@@ -1,6 +1,8 @@
 #include "text/CsvDataProvider.h"
 
+#include <atomic>
 #include <climits>
+#include <memory>
 
 #include "chem/CsvUtilities.h"
 #include "frame/TableDataUtil.h"
@@ -8,6 +10,9 @@
 #include "host/Exception.h"
 #include "host/StringConversion.h"
 #include "host/RandomAccess.h"
+#include "index/ByteSource.h"
+#include "index/IndexOptions.h"
+#include "index/RangePass.h"
 #include "text/RecordStarts.h"
 #include "text/TextRecords.h"
 
@@ -27,9 +32,17 @@ CsvDataProvider::CsvDataProvider(std::istream& stream, std::size_t indexBlockSiz
     ConstructIndexMap(indexBlockSize == 0 ? 1 : indexBlockSize);
 }
 
+CsvDataProvider::CsvDataProvider(std::istream& stream, boost::shared_ptr<Host::InputStream> input,
+                                 std::size_t indexBlockSize)
+    : m_Stream(stream), m_Input(std::move(input))
+{
+    ConstructIndexMap(indexBlockSize == 0 ? 1 : indexBlockSize);
+}
+
 CsvDataProvider::CsvDataProvider(const CsvDataProvider& other)
     : TableDataProviderBase(other),
       m_Stream(other.m_Stream),
+      m_Input(other.m_Input),
       m_ColumnTitles(other.m_ColumnTitles),
       m_RecordOffsets(other.m_RecordOffsets),
       m_EndOffset(other.m_EndOffset)
@@ -52,15 +65,37 @@ void CsvDataProvider::ConstructIndexMap(std::size_t blockSize)
 {
     StreamExceptionsOff noExceptions(m_Stream);
     Host::RequireRandomAccess(m_Stream, "CsvDataProvider", __LINE__);
-    SkipByteOrderMark(m_Stream, static_cast<std::streamoff>(m_Stream.tellg()));
+    const std::int64_t start = SkipByteOrderMark(m_Stream, static_cast<std::streamoff>(m_Stream.tellg()));
+    std::int64_t length = -1;
+    if (m_Stream.seekg(0, std::ios::end))
+        length = static_cast<std::streamoff>(m_Stream.tellg());
+    m_Stream.clear();
+    m_Stream.seekg(static_cast<std::streamoff>(start), std::ios::beg);
 
     // The header is the first record: a quoted title may hold a line break.
     RecordScan scan;
     scan.blockSize = blockSize;
-    m_EndOffset = FindRecordStarts(m_Stream, scan, m_RecordOffsets);
+    const int threads = IndexOptions::ThreadsToUse();
+    // Ranges end where blocks end, so that each range decides on long
+    // quoted fields as one scan through the file would.
+    const std::int64_t block = static_cast<std::int64_t>(blockSize);
+    const std::int64_t rangeSize = (IndexOptions::RangeSizeFor(length - start, threads) + block - 1) / block * block;
+    bool readError = false;
+    if (threads > 1 && length - start >= 2 * rangeSize) {
+        std::unique_ptr<ByteSource> source;
+        if (m_Input && m_Input->CanReadAt())
+            source.reset(new InputStreamSource(m_Input));
+        else
+            source.reset(new IStreamSource(m_Stream));
+        m_EndOffset = IndexInRanges(*source, scan, start, length, threads, rangeSize);
+        readError = source->HasReadError();
+    } else {
+        m_EndOffset = FindRecordStarts(m_Stream, scan, m_RecordOffsets);
+        readError = m_Stream.bad();
+    }
     // A read error is no end of the file: a table cut short there must not
     // pass for the whole file.
-    if (m_Stream.bad())
+    if (readError)
         throw Host::OrvixException("CsvDataProvider", __LINE__, L"Unable to read file.");
     m_Stream.clear();
 
@@ -73,6 +108,72 @@ void CsvDataProvider::ConstructIndexMap(std::size_t blockSize)
         m_RecordOffsets.DropFront(1);
     }
     m_Stream.clear();
+}
+
+namespace {
+
+// What a range's scan found, until it is merged.
+struct CsvRange {
+    std::int64_t begin = 0;
+    ScanState initial;
+    ScanState final;
+    std::int64_t reached = 0;
+    RecordOffsets offsets;
+};
+
+} // namespace
+
+std::int64_t CsvDataProvider::IndexInRanges(ByteSource& source, const RecordScan& scan, std::int64_t start,
+                                            std::int64_t length, int threads, std::int64_t rangeSize)
+{
+    const std::int64_t ranges = (length - start + rangeSize - 1) / rangeSize;
+    std::vector<CsvRange> slots(RangePass::SlotCount(threads));
+    std::atomic<bool> stop{false};
+    // The last range reads on to the end of the data, wherever that is now.
+    const auto rangeEnd = [&](std::int64_t number) {
+        return number + 1 == ranges ? INT64_MAX : start + (number + 1) * rangeSize;
+    };
+    const RangePass::Work scanRange = [&](std::int64_t number, std::size_t slot) {
+        CsvRange& range = slots[slot];
+        range.begin = start + number * rangeSize;
+        range.offsets.clear();
+        // The state the range guesses: outside a quoted field, after the
+        // byte before it.
+        range.initial = ScanState();
+        range.initial.origin = start;
+        char before = '\n';
+        if (number > 0 && source.ReadAt(range.begin - 1, &before, 1) == 1) {
+            range.initial.previous = before;
+            range.initial.crPending = before == '\r';
+            range.initial.recordStartsHere = before == '\n';
+        }
+        range.final = range.initial;
+        range.reached = ScanRecordStarts(source, scan, range.begin, rangeEnd(number), range.final, range.offsets);
+    };
+
+    // Where the scan has come to and its state there, as one pass through
+    // the file would have them.
+    std::int64_t reached = start;
+    ScanState state;
+    state.origin = start;
+    const RangePass::Work merge = [&](std::int64_t number, std::size_t slot) {
+        CsvRange& range = slots[slot];
+        if (reached != range.begin)
+            return; // the data ended before the range
+        if (state.ReadsOnAs(range.initial)) {
+            for (std::size_t i = 0; i < range.offsets.size(); ++i)
+                m_RecordOffsets.push_back(range.offsets[i]);
+            state = range.final;
+            reached = range.reached;
+        } else {
+            // Inside a quoted field, or after a stray quote: read the range
+            // here, from the state it really starts in.
+            reached = ScanRecordStarts(source, scan, reached, rangeEnd(number), state, m_RecordOffsets);
+        }
+    };
+    RangePass::Run(ranges, threads, scanRange, merge, [] {}, stop);
+    m_RecordOffsets.shrink_to_fit();
+    return reached;
 }
 
 std::int64_t CsvDataProvider::RecordEnd(std::size_t index) const
@@ -138,7 +239,6 @@ std::wstring CsvDataProvider::GetColumnTitle(int column)
 void CsvDataProvider::GetColumnTitles(std::vector<std::string>& titles)
 {
     const int count = GetColumnCount();
-    titles.reserve(titles.size() + static_cast<std::size_t>(count));
     for (int column = 0; column < count; ++column)
         titles.push_back(Host::ToSString(GetColumnTitle(column)));
 }
@@ -146,7 +246,8 @@ void CsvDataProvider::GetColumnTitles(std::vector<std::string>& titles)
 void CsvDataProvider::GetRowValues(int row, std::vector<std::string>& values)
 {
     const int count = GetColumnCount();
-    values.reserve(values.size() + static_cast<std::size_t>(count));
+    // No exact reserve: a caller that gathers many rows in one list would
+    // have it copied whole for every row.
     for (int column = 0; column < count; ++column)
         values.push_back(Host::ToSString(TableDataUtil::BoostAny2WString(GetCellData(row, column))));
 }

@@ -6,11 +6,17 @@
 #include <string>
 #include <vector>
 
+#include <boost/shared_ptr.hpp>
+
 #include "host/Export.h"
+#include "host/InputStream.h"
 #include "host/TableDataProviderBase.h"
 #include "index/RecordOffsets.h"
 
 namespace VorlatImportExport {
+
+class ByteSource;
+struct RecordScan;
 
 // A comma-separated text file as a read-only table. The first record holds
 // the column titles, every later record is a row. A record is a line, or
@@ -38,6 +44,12 @@ public:
     // indexBlockSize: bytes read at a time while indexing (at least 1); small
     // values let tests put line ends at block edges.
     CsvDataProvider(std::istream& stream, std::size_t indexBlockSize);
+    // input: the same file, for the index pass to read at any position from
+    // several threads at once (as a Host::FileInputStream can); the provider
+    // keeps it while it lives. Without it the pass's threads take turns on
+    // the stream.
+    CsvDataProvider(std::istream& stream, boost::shared_ptr<Host::InputStream> input,
+                    std::size_t indexBlockSize = DefaultIndexBlockSize);
     CsvDataProvider(const CsvDataProvider& other);
     CsvDataProvider& operator=(const CsvDataProvider&) = delete;
     ~CsvDataProvider() override;
@@ -67,6 +79,10 @@ public:
 private:
     static void TrimRecordEnd(std::string& record);
     void ConstructIndexMap(std::size_t blockSize);
+    // The index pass on several threads, range by range; returns where the
+    // data ends.
+    std::int64_t IndexInRanges(ByteSource& source, const RecordScan& scan, std::int64_t start, std::int64_t length,
+                               int threads, std::int64_t rangeSize);
     // Where the record of the index ends: the next one's start, or the end
     // of the data as it was indexed.
     std::int64_t RecordEnd(std::size_t index) const;
@@ -74,6 +90,7 @@ private:
     const std::vector<std::string>& SplitRecord(int row);
 
     std::istream& m_Stream;
+    boost::shared_ptr<Host::InputStream> m_Input;
     std::vector<std::string> m_ColumnTitles;
     RecordOffsets m_RecordOffsets;
     std::int64_t m_EndOffset = 0;

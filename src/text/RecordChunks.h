@@ -7,19 +7,9 @@
 #include <cstdint>
 
 #include "index/RecordOffsets.h"
+#include "text/RecordStarts.h"
 
 namespace VorlatImportExport {
-
-// The scan's state between blocks.
-struct ScanState {
-    bool inQuotes = false;
-    bool quotePending = false; // a quote inside a quoted field ended the last block
-    bool crPending = false;    // a carriage return ended the last block
-    char previous = '\n';      // the last byte of the last block
-    bool recordStartsHere = true;
-    std::int64_t quoteOpenedAt = -1;
-    std::int64_t firstBreakInQuote = -1; // the first CR or LF after the opening quote
-};
 
 namespace {
 

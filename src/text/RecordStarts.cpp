@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "index/ByteSource.h"
 #include "text/RecordChunks.h"
 
 #if defined(__SSE2__)
@@ -100,30 +101,29 @@ const char* ChunkSteps(const char* p, const char* first, const char* last, std::
 #endif
 }
 
-std::int64_t FindRecordStarts(std::istream& stream, const RecordScan& scan, RecordOffsets& offsets)
+std::int64_t ScanRecordStarts(ByteSource& source, const RecordScan& scan, std::int64_t from, std::int64_t stopAt,
+                              ScanState& state, RecordOffsets& offsets, std::int64_t expectedEnd)
 {
-    const std::streamoff start = stream ? static_cast<std::streamoff>(stream.tellg()) : -1;
-    if (start < 0)
-        return 0;
-    // The size of the rest, to reserve room for the offsets once.
-    std::streamoff end = -1;
-    if (stream.seekg(0, std::ios::end))
-        end = stream.tellg();
-    stream.clear();
-    stream.seekg(start, std::ios::beg);
-
     const std::size_t blockSize = std::max<std::size_t>(scan.blockSize, 1);
     std::unique_ptr<char[]> block(new char[blockSize]);
     const std::size_t before = offsets.size();
-    std::int64_t base = start;
-    ScanState state;
+    std::int64_t base = from;
     NextByte quotes('"'), lineFeeds('\n'), returns('\r');
-    bool reserved = false;
+    bool reserved = expectedEnd < 0;
 
-    for (;;) {
-        stream.read(block.get(), static_cast<std::streamsize>(blockSize));
-        const std::size_t n = static_cast<std::size_t>(stream.gcount());
-        const bool atEnd = n < blockSize;
+    while (base < stopAt) {
+        // Blocks end where the pass's blocks end, counted from where its
+        // scan began (state.origin): whether a long quoted field is a stray
+        // quote is decided at those ends, so a scan resumed anywhere decides
+        // as one that ran through.
+        const std::int64_t gridEnd =
+            base + static_cast<std::int64_t>(blockSize) -
+            (base - state.origin) % static_cast<std::int64_t>(blockSize);
+        const std::int64_t blockEnd = std::min(gridEnd, stopAt);
+        const std::size_t want = static_cast<std::size_t>(blockEnd - base);
+        const std::size_t n = source.ReadAt(base, block.get(), want);
+        const bool atEnd = n < want;
+        const bool decides = atEnd || base + static_cast<std::int64_t>(n) == gridEnd;
         const char* const first = block.get();
         const char* const last = first + n;
         const char* p = first;
@@ -229,11 +229,13 @@ std::int64_t FindRecordStarts(std::istream& stream, const RecordScan& scan, Reco
         }
         if (n > 0)
             state.previous = last[-1];
-        if (!reserved && end > start && n > 0 && !atEnd) {
-            ReserveForRecords(offsets, static_cast<std::size_t>(end - start), n, offsets.size() - before);
+        if (!reserved && expectedEnd > from && n > 0 && !atEnd) {
+            ReserveForRecords(offsets, static_cast<std::size_t>(expectedEnd - from), n, offsets.size() - before);
             reserved = true;
         }
         base += static_cast<std::int64_t>(n);
+        if (!decides)
+            continue;
 
         // A quote inside a quoted field as the data's last byte closes it.
         if (atEnd && state.quotePending)
@@ -242,22 +244,18 @@ std::int64_t FindRecordStarts(std::istream& stream, const RecordScan& scan, Reco
         // quote: its record ends at the first line end after the quote, and
         // the scan goes on from there as if the quote were text.
         const bool stray = state.inQuotes && (atEnd || base - state.quoteOpenedAt > scan.maxQuotedBytes);
-        if (stray && stream.bad())
+        if (stray && source.HasReadError())
             break;
         if (stray) {
             state.inQuotes = state.quotePending = false;
             if (state.firstBreakInQuote >= 0) {
                 std::int64_t restart = state.firstBreakInQuote + 1;
-                stream.clear();
-                stream.seekg(static_cast<std::streamoff>(state.firstBreakInQuote), std::ios::beg);
                 char pair[2] = {0, 0};
-                stream.read(pair, 2);
-                if (pair[0] == '\r' && stream.gcount() == 2 && pair[1] == '\n')
+                if (source.ReadAt(state.firstBreakInQuote, pair, 2) == 2 && pair[0] == '\r' && pair[1] == '\n')
                     ++restart;
-                stream.clear();
-                stream.seekg(static_cast<std::streamoff>(restart), std::ios::beg);
                 base = restart;
                 state = ScanState();
+                state.origin = restart;
                 continue;
             }
             // No line end since the quote: the rest reads as text.
@@ -267,11 +265,31 @@ std::int64_t FindRecordStarts(std::istream& stream, const RecordScan& scan, Reco
         if (atEnd)
             break;
     }
+    return base;
+}
+
+std::int64_t FindRecordStarts(std::istream& stream, const RecordScan& scan, RecordOffsets& offsets)
+{
+    const std::streamoff start = stream ? static_cast<std::streamoff>(stream.tellg()) : -1;
+    if (start < 0)
+        return 0;
+    // The size of the rest, to reserve room for the offsets once.
+    std::streamoff end = -1;
+    if (stream.seekg(0, std::ios::end))
+        end = stream.tellg();
+    stream.clear();
+    IStreamSource source(stream);
+    ScanState state;
+    state.origin = start;
+    const std::int64_t dataEnd =
+        ScanRecordStarts(source, scan, start, INT64_MAX, state, offsets, static_cast<std::int64_t>(end));
+    if (source.HasReadError())
+        stream.setstate(std::ios::badbit);
     // A first block unlike the rest of the data may have asked for far too
     // much room, and the last chunk of encoded offsets is partly unused:
     // giving both back copies the group headers, a quarter byte a record.
     offsets.shrink_to_fit();
-    return base;
+    return dataEnd;
 }
 
 } // namespace VorlatImportExport

@@ -22,6 +22,29 @@ struct RecordScan {
     std::int64_t maxQuotedBytes = 4 << 20;
 };
 
+// The scan's state between blocks.
+struct ScanState {
+    bool inQuotes = false;
+    bool quotePending = false; // a quote inside a quoted field ended the last block
+    bool crPending = false;    // a carriage return ended the last block
+    char previous = '\n';      // the last byte of the last block
+    bool recordStartsHere = true;
+    std::int64_t quoteOpenedAt = -1;
+    std::int64_t firstBreakInQuote = -1; // the first CR or LF after the opening quote
+    // Where the scan's blocks are counted from: its start, or where it went
+    // on after a stray quote.
+    std::int64_t origin = 0;
+
+    // Whether a scan that arrives in this state reads on as one in other
+    // would (the quote's place and first break matter inside a field only).
+    bool ReadsOnAs(const ScanState& other) const
+    {
+        return inQuotes == other.inQuotes && quotePending == other.quotePending && crPending == other.crPending &&
+               previous == other.previous && recordStartsHere == other.recordStartsHere && origin == other.origin &&
+               (!inQuotes || (quoteOpenedAt == other.quoteOpenedAt && firstBreakInQuote == other.firstBreakInQuote));
+    }
+};
+
 // Appends, from the stream's read position on, the offset of every record
 // that holds at least one byte: the position itself, and the byte after
 // each record end unless the data ends there. A record ends at a line end
@@ -39,5 +62,17 @@ struct RecordScan {
 // from the end; the stream must be able to seek back (an unclosed quote
 // makes the scan read again from the line after it).
 std::int64_t FindRecordStarts(std::istream& stream, const RecordScan& scan, RecordOffsets& offsets);
+
+class ByteSource;
+
+// The same scan over the bytes [from, stopAt) of a source, from the state a
+// scan has at from, which it leaves as it is at the position returned:
+// stopAt, or the end of the data when that comes first. A scan of a whole
+// table starts at its first byte with a fresh state whose origin is that
+// byte. Records that start before stopAt are appended; one that starts right
+// at stopAt is left to the next scan (state.recordStartsHere). expectedEnd:
+// where the data is thought to end, to reserve room once (-1: unknown).
+std::int64_t ScanRecordStarts(ByteSource& source, const RecordScan& scan, std::int64_t from, std::int64_t stopAt,
+                              ScanState& state, RecordOffsets& offsets, std::int64_t expectedEnd = -1);
 
 } // namespace VorlatImportExport
