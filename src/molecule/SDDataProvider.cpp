@@ -508,6 +508,7 @@ bool SDDataProvider::FinishIndexMap(int count)
     }
     m_numRecords = count;
     m_numColumns = static_cast<int>(m_columnNames.size());
+    m_recordOffsets.shrink_to_fit();
     m_molPropertyMaps.Compact();
     m_columnNameNumbers.clear();
     for (const std::string& column : m_columnNames)

@@ -116,10 +116,61 @@ namespace {
 struct CsvRange {
     std::int64_t begin = 0;
     ScanState initial;
+    // Where the quoted field the range guessed it starts in closes; -1
+    // when it guessed none, or the field runs on too far to tell.
+    std::int64_t closedAt = -1;
     ScanState final;
     std::int64_t reached = 0;
-    RecordOffsets offsets;
+    // Plain: the merge encodes them in one go.
+    std::vector<std::int64_t> offsets;
 };
+
+// Bytes looked at to guess the state a range starts in.
+const std::size_t GuessBytes = 64 << 10;
+
+// The state a scan through the file likely has at begin: inside a quoted
+// field when the quotes from begin to the next line end are odd in number
+// (a field's own quotes come in pairs, doubled or around it; one that
+// closes a field opened before begin has no partner), else outside one.
+// closedAt: where that field closes (-1: not seen).
+ScanState GuessState(ByteSource& source, std::int64_t begin, std::int64_t origin, bool tableStart,
+                     std::int64_t& closedAt)
+{
+    ScanState state;
+    state.origin = origin;
+    closedAt = -1;
+    if (tableStart)
+        return state;
+    std::unique_ptr<char[]> bytes(new char[GuessBytes + 1]);
+    const std::size_t n = source.ReadAt(begin - 1, bytes.get(), GuessBytes + 1);
+    if (n == 0)
+        return state;
+    const char before = bytes[0];
+    std::size_t quotes = 0;
+    for (std::size_t i = 1; i < n && bytes[i] != '\n' && bytes[i] != '\r'; ++i)
+        quotes += bytes[i] == '"';
+    state.previous = before;
+    if (quotes % 2 == 0) {
+        state.crPending = before == '\r';
+        state.recordStartsHere = before == '\n';
+        return state;
+    }
+    state.inQuotes = true;
+    state.recordStartsHere = false;
+    state.quoteOpenedAt = begin - 1; // not known: the merge checks closedAt instead
+    for (std::size_t i = 1; i < n; ++i) {
+        if (bytes[i] != '"')
+            continue;
+        if (i + 1 < n && bytes[i + 1] == '"') {
+            ++i;
+            continue;
+        }
+        if (i + 1 < n)
+            closedAt = begin - 1 + static_cast<std::int64_t>(i);
+        break;
+    }
+    return state;
+}
 
 } // namespace
 
@@ -137,18 +188,10 @@ std::int64_t CsvDataProvider::IndexInRanges(ByteSource& source, const RecordScan
         CsvRange& range = slots[slot];
         range.begin = start + number * rangeSize;
         range.offsets.clear();
-        // The state the range guesses: outside a quoted field, after the
-        // byte before it.
-        range.initial = ScanState();
-        range.initial.origin = start;
-        char before = '\n';
-        if (number > 0 && source.ReadAt(range.begin - 1, &before, 1) == 1) {
-            range.initial.previous = before;
-            range.initial.crPending = before == '\r';
-            range.initial.recordStartsHere = before == '\n';
-        }
+        range.initial = GuessState(source, range.begin, start, number == 0, range.closedAt);
         range.final = range.initial;
-        range.reached = ScanRecordStarts(source, scan, range.begin, rangeEnd(number), range.final, range.offsets);
+        PlainSink sink(range.offsets);
+        range.reached = ScanRecordStarts(source, scan, range.begin, rangeEnd(number), range.final, sink);
     };
 
     // Where the scan has come to and its state there, as one pass through
@@ -160,15 +203,20 @@ std::int64_t CsvDataProvider::IndexInRanges(ByteSource& source, const RecordScan
         CsvRange& range = slots[slot];
         if (reached != range.begin)
             return; // the data ended before the range
-        if (state.ReadsOnAs(range.initial)) {
-            for (std::size_t i = 0; i < range.offsets.size(); ++i)
-                m_RecordOffsets.push_back(range.offsets[i]);
+        // A guess of a quoted field holds if the field closes before it
+        // could turn into a stray quote.
+        bool guessed = state.ReadsOnAs(range.initial);
+        if (guessed && state.inQuotes)
+            guessed = range.closedAt >= 0 && range.closedAt - state.quoteOpenedAt <= scan.maxQuotedBytes;
+        if (guessed) {
+            m_RecordOffsets.Append(range.offsets.data(), range.offsets.size());
             state = range.final;
             reached = range.reached;
         } else {
             // Inside a quoted field, or after a stray quote: read the range
             // here, from the state it really starts in.
-            reached = ScanRecordStarts(source, scan, reached, rangeEnd(number), state, m_RecordOffsets);
+            OffsetsSink sink(m_RecordOffsets);
+            reached = ScanRecordStarts(source, scan, reached, rangeEnd(number), state, sink);
         }
     };
     RangePass::Run(ranges, threads, scanRange, merge, [] {}, stop);

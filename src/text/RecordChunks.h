@@ -35,12 +35,12 @@ inline bool IsSeparator(char c) { return c == ',' || c == '\n' || c == '\r'; }
 // knowing every rule. Chunk gives the 64-bit masks of a byte value.
 template <class Chunk>
 inline const char* ChunkStepsWith(const char* p, const char* first, const char* last, std::int64_t base, bool quotes,
-                                  ScanState& state, bool& closedBefore, RecordOffsets& offsets)
+                                  ScanState& state, bool& closedBefore, RecordStartSink& offsets)
 {
-    // Record starts go to a local batch, handed over through the list's
-    // out-of-line Append: this template is also built for AVX2, and the
-    // list's inline members, built here, could stand in for the plain ones
-    // at link time. The batch goes once it holds 64; a chunk adds 64 at most.
+    // Record starts go to a local batch, handed over through the sink's
+    // Append: this template is also built for AVX2, and inline members of
+    // a list, built here, could stand in for the plain ones at link time.
+    // The batch goes once it holds 64; a chunk adds 64 at most.
     std::int64_t found[128];
     std::size_t count = 0;
     while (last - p > 64) {
@@ -100,6 +100,6 @@ inline const char* ChunkStepsWith(const char* p, const char* first, const char* 
 
 // The steps built for the processor at hand (AVX2 where it has it).
 const char* ChunkSteps(const char* p, const char* first, const char* last, std::int64_t base, bool quotes,
-                       ScanState& state, bool& closedBefore, RecordOffsets& offsets);
+                       ScanState& state, bool& closedBefore, RecordStartSink& offsets);
 
 } // namespace VorlatImportExport

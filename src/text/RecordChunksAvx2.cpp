@@ -31,7 +31,7 @@ struct Avx2Chunk {
 } // namespace
 
 const char* ChunkStepsAvx2(const char* p, const char* first, const char* last, std::int64_t base, bool quotes,
-                           ScanState& state, bool& closedBefore, RecordOffsets& offsets)
+                           ScanState& state, bool& closedBefore, RecordStartSink& offsets)
 {
     return ChunkStepsWith<Avx2Chunk>(p, first, last, base, quotes, state, closedBefore, offsets);
 }

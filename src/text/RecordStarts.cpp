@@ -19,13 +19,13 @@ namespace {
 // Room for the records the first block suggests, and a tenth more, so that
 // the list's group headers are not copied over and over while it grows. Reserved room that is
 // never written costs address space only.
-void ReserveForRecords(RecordOffsets& offsets, std::size_t bytes, std::size_t sampledBytes,
+void ReserveForRecords(RecordStartSink& offsets, std::size_t bytes, std::size_t sampledBytes,
                        std::size_t sampledRecords)
 {
     const double perByte = static_cast<double>(sampledRecords + 1) / static_cast<double>(sampledBytes);
     const double estimate = perByte * static_cast<double>(bytes) * 1.1 + 16;
     const double most = static_cast<double>(bytes) / 2 + 16;
-    offsets.reserve(static_cast<std::size_t>(estimate < most ? estimate : most));
+    offsets.Reserve(static_cast<std::size_t>(estimate < most ? estimate : most));
 }
 
 // The next occurrence of a byte at or after p within [.., last), remembered
@@ -81,11 +81,11 @@ struct Sse2Chunk {
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 const char* ChunkStepsAvx2(const char* p, const char* first, const char* last, std::int64_t base, bool quotes,
-                           ScanState& state, bool& closedBefore, RecordOffsets& offsets);
+                           ScanState& state, bool& closedBefore, RecordStartSink& offsets);
 #endif
 
 const char* ChunkSteps(const char* p, const char* first, const char* last, std::int64_t base, bool quotes,
-                       ScanState& state, bool& closedBefore, RecordOffsets& offsets)
+                       ScanState& state, bool& closedBefore, RecordStartSink& offsets)
 {
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
     static const bool avx2 = __builtin_cpu_supports("avx2");
@@ -102,11 +102,11 @@ const char* ChunkSteps(const char* p, const char* first, const char* last, std::
 }
 
 std::int64_t ScanRecordStarts(ByteSource& source, const RecordScan& scan, std::int64_t from, std::int64_t stopAt,
-                              ScanState& state, RecordOffsets& offsets, std::int64_t expectedEnd)
+                              ScanState& state, RecordStartSink& offsets, std::int64_t expectedEnd)
 {
     const std::size_t blockSize = std::max<std::size_t>(scan.blockSize, 1);
     std::unique_ptr<char[]> block(new char[blockSize]);
-    const std::size_t before = offsets.size();
+    const std::size_t before = offsets.Count();
     std::int64_t base = from;
     NextByte quotes('"'), lineFeeds('\n'), returns('\r');
     bool reserved = expectedEnd < 0;
@@ -130,15 +130,16 @@ std::int64_t ScanRecordStarts(ByteSource& source, const RecordScan& scan, std::i
         // A record starts at q, the byte after a record end, when a byte is
         // there; else at the start of the next block, if it holds one.
         const auto recordStartsAt = [&](const char* q) {
-            if (q < last)
-                offsets.push_back(base + (q - first));
-            else
+            if (q < last) {
+                const std::int64_t at = base + (q - first);
+                offsets.Append(&at, 1);
+            } else
                 state.recordStartsHere = true;
         };
 
         if (n > 0) {
             if (state.recordStartsHere) {
-                offsets.push_back(base);
+                offsets.Append(&base, 1);
                 state.recordStartsHere = false;
             }
             if (state.crPending) {
@@ -230,7 +231,7 @@ std::int64_t ScanRecordStarts(ByteSource& source, const RecordScan& scan, std::i
         if (n > 0)
             state.previous = last[-1];
         if (!reserved && expectedEnd > from && n > 0 && !atEnd) {
-            ReserveForRecords(offsets, static_cast<std::size_t>(expectedEnd - from), n, offsets.size() - before);
+            ReserveForRecords(offsets, static_cast<std::size_t>(expectedEnd - from), n, offsets.Count() - before);
             reserved = true;
         }
         base += static_cast<std::int64_t>(n);
@@ -281,8 +282,9 @@ std::int64_t FindRecordStarts(std::istream& stream, const RecordScan& scan, Reco
     IStreamSource source(stream);
     ScanState state;
     state.origin = start;
+    OffsetsSink sink(offsets);
     const std::int64_t dataEnd =
-        ScanRecordStarts(source, scan, start, INT64_MAX, state, offsets, static_cast<std::int64_t>(end));
+        ScanRecordStarts(source, scan, start, INT64_MAX, state, sink, static_cast<std::int64_t>(end));
     if (source.HasReadError())
         stream.setstate(std::ios::badbit);
     // A first block unlike the rest of the data may have asked for far too

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <istream>
+#include <vector>
 
 #include "index/RecordOffsets.h"
 
@@ -36,12 +37,12 @@ struct ScanState {
     std::int64_t origin = 0;
 
     // Whether a scan that arrives in this state reads on as one in other
-    // would (the quote's place and first break matter inside a field only).
+    // would, as long as a quoted field open in both does not turn into a
+    // stray quote (where it opened is not compared: the caller sees to that).
     bool ReadsOnAs(const ScanState& other) const
     {
         return inQuotes == other.inQuotes && quotePending == other.quotePending && crPending == other.crPending &&
-               previous == other.previous && recordStartsHere == other.recordStartsHere && origin == other.origin &&
-               (!inQuotes || (quoteOpenedAt == other.quoteOpenedAt && firstBreakInQuote == other.firstBreakInQuote));
+               previous == other.previous && recordStartsHere == other.recordStartsHere && origin == other.origin;
     }
 };
 
@@ -65,6 +66,41 @@ std::int64_t FindRecordStarts(std::istream& stream, const RecordScan& scan, Reco
 
 class ByteSource;
 
+// Where a record scan puts the starts it finds, a run at a time.
+class RecordStartSink {
+public:
+    virtual ~RecordStartSink() = default;
+    virtual void Append(const std::int64_t* starts, std::size_t count) = 0;
+    // How many it holds, and room for this many in all.
+    virtual std::size_t Count() const = 0;
+    virtual void Reserve(std::size_t) {}
+};
+
+// The starts into a compact list, or a plain one.
+class OffsetsSink : public RecordStartSink {
+public:
+    explicit OffsetsSink(RecordOffsets& offsets) : m_Offsets(offsets) {}
+    void Append(const std::int64_t* starts, std::size_t count) override { m_Offsets.Append(starts, count); }
+    std::size_t Count() const override { return m_Offsets.size(); }
+    void Reserve(std::size_t count) override { m_Offsets.reserve(count); }
+
+private:
+    RecordOffsets& m_Offsets;
+};
+
+class PlainSink : public RecordStartSink {
+public:
+    explicit PlainSink(std::vector<std::int64_t>& starts) : m_Starts(starts) {}
+    void Append(const std::int64_t* starts, std::size_t count) override
+    {
+        m_Starts.insert(m_Starts.end(), starts, starts + count);
+    }
+    std::size_t Count() const override { return m_Starts.size(); }
+
+private:
+    std::vector<std::int64_t>& m_Starts;
+};
+
 // The same scan over the bytes [from, stopAt) of a source, from the state a
 // scan has at from, which it leaves as it is at the position returned:
 // stopAt, or the end of the data when that comes first. A scan of a whole
@@ -73,6 +109,6 @@ class ByteSource;
 // at stopAt is left to the next scan (state.recordStartsHere). expectedEnd:
 // where the data is thought to end, to reserve room once (-1: unknown).
 std::int64_t ScanRecordStarts(ByteSource& source, const RecordScan& scan, std::int64_t from, std::int64_t stopAt,
-                              ScanState& state, RecordOffsets& offsets, std::int64_t expectedEnd = -1);
+                              ScanState& state, RecordStartSink& offsets, std::int64_t expectedEnd = -1);
 
 } // namespace VorlatImportExport
