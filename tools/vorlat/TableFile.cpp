@@ -178,7 +178,10 @@ TableFile::TableFile(const std::string& name, const std::string& type) : m_Path(
             const bool announce = !error && size >= (256u << 20) && isatty(STDERR_FILENO);
             if (announce)
                 std::cerr << label << "..." << std::flush;
-            m_Table.reset(new VorlatImportExport::CsvDataProvider(*m_Stream));
+            // The index pass's threads read the file side by side through
+            // a file input stream of their own.
+            boost::shared_ptr<Host::InputStream> input(new Host::FileInputStream(path));
+            m_Table.reset(new VorlatImportExport::CsvDataProvider(*m_Stream, input));
             if (announce)
                 std::cerr << "\r\033[K" << std::flush;
             break;
