@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/StringConversion.h"
+#include "index/IndexOptions.h"
 #include "support/CsvByTheRules.h"
 #include "text/CsvDataProvider.h"
 
@@ -26,21 +27,11 @@ namespace {
     std::abort();
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size)
+// Compares the table indexed with the current settings with the reference.
+void Check(const std::string& text, std::size_t block, const VorlatTest::CsvByTheRules& expected)
 {
-    if (size == 0)
-        return 0;
-    // The first byte picks the index block size, so that record ends and
-    // quotes fall on block edges and the 64-byte steps run too.
-    const std::size_t blocks[] = {1, 2, 3, 7, 64, 65, 100, 1 << 20};
-    const std::size_t block = blocks[data[0] % 8];
-    const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
     std::istringstream stream(text);
     VorlatImportExport::CsvDataProvider provider(stream, block);
-
-    const VorlatTest::CsvByTheRules expected = VorlatTest::ReadCsvByTheRules(text);
     if (static_cast<std::size_t>(provider.GetRowCount()) != expected.rows.size())
         Differ("row count", expected.rows.size());
     if (static_cast<std::size_t>(provider.GetColumnCount()) != expected.titles.size())
@@ -54,5 +45,26 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         if (values != expected.rows[r])
             Differ("field of row", r);
     }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size)
+{
+    if (size == 0)
+        return 0;
+    // The first byte picks the index block size, so that record ends and
+    // quotes fall on block edges and the 64-byte steps run too.
+    const std::size_t blocks[] = {1, 2, 3, 7, 64, 65, 100, 1 << 20};
+    const std::size_t block = blocks[data[0] % 8];
+    const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const VorlatTest::CsvByTheRules expected = VorlatTest::ReadCsvByTheRules(text);
+    VorlatImportExport::IndexOptions::SetThreadCount(1);
+    Check(text, block, expected);
+    // The same on two threads, in ranges of a few blocks.
+    VorlatImportExport::IndexOptions::SetThreadCount(2);
+    VorlatImportExport::IndexOptions::SetRangeSize(static_cast<std::int64_t>(block) * (1 + data[0] / 8 % 4));
+    Check(text, block, expected);
+    VorlatImportExport::IndexOptions::SetRangeSize(0);
     return 0;
 }

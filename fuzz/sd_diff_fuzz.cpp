@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "MoleculeReference.h"
+#include "index/IndexOptions.h"
 
 namespace {
 
@@ -117,6 +118,13 @@ Reference Read(const std::string& text)
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    Compare<VorlatImportExport::SDDataProvider>("SD", text, Read(text));
+    const Reference reference = Read(text);
+    VorlatImportExport::IndexOptions::SetThreadCount(1);
+    Compare<VorlatImportExport::SDDataProvider>("SD", text, reference);
+    // The same on two threads, in ranges of a few bytes.
+    VorlatImportExport::IndexOptions::SetThreadCount(2);
+    VorlatImportExport::IndexOptions::SetRangeSize(static_cast<std::int64_t>(1 + size % 61));
+    Compare<VorlatImportExport::SDDataProvider>("SD on threads", text, reference);
+    VorlatImportExport::IndexOptions::SetRangeSize(0);
     return 0;
 }
