@@ -53,6 +53,8 @@ public:
         const std::vector<std::string>& Names() const { return m_Names; }
         // Empties it, keeping its lists' room for the next records.
         void Clear();
+        // Gives back the room reserved for growth once every record is in.
+        void Compact();
 
     private:
         friend class PropertyStore;
@@ -85,7 +87,6 @@ public:
         bool Find(std::size_t record, std::uint32_t name, std::string_view& value) const;
         // ownIndex: the number "Index" must be to go unstored.
         bool Add(std::uint32_t name, std::string_view value, std::size_t ownIndex);
-        void Compact();
         std::size_t MemoryUsage() const;
 
         // Names of the segment's own (empty when it uses the store's).

@@ -118,7 +118,6 @@ void SDDataProvider::ResetIndex()
     m_propertyNameSet.clear();
     m_molPropertyMaps.Clear();
     m_structureItemName = PropertyStore::NoName;
-    m_nameItem = m_indexItem = PropertyStore::NoName;
     m_maxRecordColumns = 0;
     m_columnNameNumbers.clear();
     m_moleculeCache.SetCapacity(0);
@@ -187,52 +186,33 @@ void SDDataProvider::HoldItem(std::uint32_t name, std::string_view value)
 
 void SDDataProvider::HoldItem(std::string_view name, std::string_view value) { HoldItem(InternItemName(name), value); }
 
-void SDDataProvider::BeginHeldRecord(std::string_view nameLine, int record)
-{
-    BeginHeldItems();
-    if (m_nameItem == PropertyStore::NoName) {
-        m_nameItem = InternItemName("Name");
-        m_indexItem = InternItemName("Index");
-    }
-    if (nameLine.empty())
-        HoldItem(m_nameItem, MakeMoleculeName(std::string(), record));
-    else
-        HoldItem(m_nameItem, nameLine);
-    char digits[16];
-    const auto written = std::to_chars(digits, digits + sizeof digits, record);
-    HoldItem(m_indexItem, std::string_view(digits, static_cast<std::size_t>(written.ptr - digits)));
-}
-
 void SDDataProvider::EndHeldRecord()
 {
     const int columns = static_cast<int>(m_molPropertyMaps.EndRecord()) + (m_heldStructureItem ? 0 : 1);
     m_maxRecordColumns = std::max(m_maxRecordColumns, columns);
 }
 
-// What the index scan finds, put into the provider's index.
-class SDDataProvider::IndexSink {
-public:
-    IndexSink(SDDataProvider& provider, Host::IProgressMonitor& monitor, int done = 0)
-        : m_Provider(provider), m_Monitor(monitor), m_Done(done)
+// What a range's scan found, until it is merged.
+struct SdRange {
+    // Empties it for the next scan, keeping the room of its lists.
+    void Clear()
     {
+        offsets.clear();
+        items.Clear();
+        maxColumns = 0;
+        outcome = SdScan::Outcome();
     }
 
-    void HeldRecord(std::string_view nameLine) { m_Provider.BeginHeldRecord(nameLine, m_Done); }
-    std::uint32_t NameNumber(std::string_view name) { return m_Provider.InternItemName(name); }
-    void Item(std::uint32_t name, std::string_view value) { m_Provider.HoldItem(name, value); }
-    void Record(std::int64_t start, bool held, std::int64_t scanned)
-    {
-        ++m_Done;
-        m_Provider.SetRecordOffset(start);
-        if (held)
-            m_Provider.EndHeldRecord();
-        m_Provider.ReportProgress(m_Monitor, scanned);
-    }
-
-private:
-    SDDataProvider& m_Provider;
-    Host::IProgressMonitor& m_Monitor;
-    int m_Done = 0;
+    std::int64_t begin = 0;
+    std::int64_t end = 0;
+    // Where its first record starts as the range sees it; -1: none starts in it.
+    std::int64_t start = -1;
+    bool held = false;
+    SdScan::Outcome outcome;
+    std::vector<std::int64_t> offsets;
+    PropertyStore::Segment items;
+    int maxColumns = 0;
+    std::unique_ptr<ScanWindow> window;
 };
 
 namespace {
@@ -246,26 +226,14 @@ const std::int64_t RangeLookBack = 64 << 10;
 struct RangeStopped {
 };
 
-// What a range's scan found, until it is merged.
-struct SdRange {
-    std::int64_t begin = 0;
-    std::int64_t end = 0;
-    // Where its first record starts as the range sees it; -1: none starts in it.
-    std::int64_t start = -1;
-    bool held = false;
-    SdScan::Outcome outcome;
-    std::vector<std::int64_t> offsets;
-    PropertyStore::Segment items;
-    int maxColumns = 0;
-    std::unique_ptr<ScanWindow> window;
-};
 
-// A range scan's findings go to its slot: offsets, and the items in a
-// segment of their own.
+// A scan's findings go to its range: offsets, and the items in a segment
+// of their own. report, given on the caller's thread only, hears how far the
+// scan has read after each record (and may throw to stop it).
 class RangeSink {
 public:
-    RangeSink(SdRange& range, std::atomic<bool>& stop, const std::function<void()>* poll)
-        : m_Range(range), m_Stop(stop), m_Poll(poll)
+    RangeSink(SdRange& range, std::atomic<bool>& stop, const std::function<void(std::int64_t)>* report)
+        : m_Range(range), m_Stop(stop), m_Report(report)
     {
     }
 
@@ -297,7 +265,7 @@ public:
         if (m_Range.items.AddItem(name, value) && name == m_StructureItem)
             m_HeldStructure = true;
     }
-    void Record(std::int64_t start, bool held, std::int64_t)
+    void Record(std::int64_t start, bool held, std::int64_t scanned)
     {
         if (m_Stop)
             throw RangeStopped();
@@ -306,14 +274,14 @@ public:
             const int columns = static_cast<int>(m_Range.items.EndRecord()) + (m_HeldStructure ? 0 : 1);
             m_Range.maxColumns = std::max(m_Range.maxColumns, columns);
         }
-        if (m_Poll)
-            (*m_Poll)();
+        if (m_Report)
+            (*m_Report)(scanned);
     }
 
 private:
     SdRange& m_Range;
     std::atomic<bool>& m_Stop;
-    const std::function<void()>* m_Poll;
+    const std::function<void(std::int64_t)>* m_Report;
     std::uint32_t m_NameItem = PropertyStore::NoName;
     std::uint32_t m_IndexItem = PropertyStore::NoName;
     std::uint32_t m_StructureItem = PropertyStore::NoName;
@@ -378,12 +346,11 @@ bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
     if (threads > 1 && length >= 2 * rangeSize) {
         indexed = IndexInRanges(monitor, source, length, threads, rangeSize);
     } else {
-        ScanWindow window(source, ScanWindowSize);
-        IndexSink sink(*this, monitor);
-        SdScan::Scanner<IndexSink> scanner(window, sink);
+        SdRange whole;
+        whole.window.reset(new ScanWindow(source, ScanWindowSize));
         SdScan::Limits limits;
         limits.heldRecords = std::max(m_propertyCacheSize, 0);
-        const SdScan::Outcome outcome = scanner.Scan(limits);
+        const SdScan::Outcome outcome = ScanRange(whole, limits, monitor);
         // An empty file is no SD file; a held item that runs into a
         // record's end line makes the file unreadable.
         indexed = !outcome.empty && !outcome.failed;
@@ -395,6 +362,31 @@ bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
     if (!indexed || source.HasReadError())
         return false;
     return FinishIndexMap(static_cast<int>(std::min<std::int64_t>(m_indexedRecords, INT_MAX)));
+}
+
+SdScan::Outcome SDDataProvider::ScanRange(SdRange& range, const SdScan::Limits& limits, Host::IProgressMonitor& monitor)
+{
+    std::atomic<bool> stop{false};
+    const std::function<void(std::int64_t)> report = [this, &monitor](std::int64_t scanned) {
+        ReportProgress(monitor, scanned);
+    };
+    RangeSink sink(range, stop, &report);
+    SdScan::Scanner<RangeSink> scanner(*range.window, sink);
+    range.outcome = scanner.Scan(limits);
+    TakeRange(range);
+    return range.outcome;
+}
+
+void SDDataProvider::TakeRange(SdRange& range)
+{
+    for (const std::int64_t offset : range.offsets)
+        SetRecordOffset(offset);
+    m_molPropertyMaps.AppendSegment(range.items, [this](const std::string& name, std::uint32_t number) {
+        AddPropertyNameToSet(name, false);
+        if (name == "Structure")
+            m_structureItemName = number;
+    });
+    m_maxRecordColumns = std::max(m_maxRecordColumns, range.maxColumns);
 }
 
 bool SDDataProvider::IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& source, std::int64_t length,
@@ -410,15 +402,13 @@ bool SDDataProvider::IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& 
         if (monitor.IsCancelled())
             throw Host::CancellationException();
     };
+    const std::function<void(std::int64_t)> check = [&poll](std::int64_t) { poll(); };
 
     const RangePass::Work scan = [&](std::int64_t number, std::size_t slot) {
         SdRange& range = slots[slot];
         range.begin = number * rangeSize;
         range.end = std::min(length, range.begin + rangeSize);
-        range.offsets.clear();
-        range.items.Clear();
-        range.maxColumns = 0;
-        range.outcome = SdScan::Outcome();
+        range.Clear();
         if (!range.window)
             range.window.reset(new ScanWindow(source, ScanWindowSize));
         range.start = number == 0 ? 0 : FirstRecordStart(*range.window, range.begin, range.end);
@@ -433,9 +423,11 @@ bool SDDataProvider::IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& 
         range.held = number == 0 ? held > 0 : mergedRecords.load() < held;
         limits.heldRecords = number == 0 ? held : range.held ? INT64_MAX : 0;
         limits.othersBegun = number != 0;
-        RangeSink sink(range, stop, std::this_thread::get_id() == caller ? &poll : nullptr);
+        RangeSink sink(range, stop, std::this_thread::get_id() == caller ? &check : nullptr);
         SdScan::Scanner<RangeSink> scanner(*range.window, sink);
         range.outcome = scanner.Scan(limits);
+        // Here rather than in the merge, which one thread does for all.
+        range.items.Compact();
     };
 
     // The merge's state: where the next record starts (-1: the data ended),
@@ -443,7 +435,8 @@ bool SDDataProvider::IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& 
     std::int64_t next = 0;
     std::int64_t records = 0;
     bool failed = false;
-    ScanWindow window(source, ScanWindowSize);
+    SdRange again;
+    again.window.reset(new ScanWindow(source, ScanWindowSize));
     const RangePass::Work merge = [&](std::int64_t number, std::size_t slot) {
         SdRange& range = slots[slot];
         if (next < 0 || next >= range.end)
@@ -455,25 +448,17 @@ bool SDDataProvider::IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& 
         SdScan::Outcome outcome;
         if (taken) {
             outcome = range.outcome;
-            for (const std::int64_t offset : range.offsets)
-                SetRecordOffset(offset);
-            m_molPropertyMaps.AppendSegment(range.items, [this](const std::string& name, std::uint32_t number) {
-                AddPropertyNameToSet(name, false);
-                if (name == "Structure")
-                    m_structureItemName = number;
-            });
-            m_maxRecordColumns = std::max(m_maxRecordColumns, range.maxColumns);
+            TakeRange(range);
         } else {
             // The range began elsewhere than its records do, or guessed
             // wrong whether they are held: read it here, as one thread would.
-            IndexSink sink(*this, monitor, static_cast<int>(std::min<std::int64_t>(records, INT_MAX)));
-            SdScan::Scanner<IndexSink> scanner(window, sink);
             SdScan::Limits limits;
             limits.start = next;
             limits.stopBefore = range.end;
             limits.heldRecords = std::max<std::int64_t>(held - records, 0);
             limits.othersBegun = records > held;
-            outcome = scanner.Scan(limits);
+            again.Clear();
+            outcome = ScanRange(again, limits, monitor);
         }
         if (number == 0 && outcome.empty)
             failed = true;

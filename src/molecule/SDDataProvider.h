@@ -29,6 +29,11 @@ namespace VorlatImportExport {
 
 class ByteSource;
 class SDMoleculeInfo;
+struct SdRange;
+namespace SdScan {
+struct Limits;
+struct Outcome;
+}
 
 // An MDL SD file as a read-only table: one row per record; the columns
 // "Structure" (the parsed molecule), "Name", "Index" (1-based row number),
@@ -125,7 +130,6 @@ protected:
     // has read); throws when cancelled.
     void ReportProgress(Host::IProgressMonitor& monitor, std::int64_t position);
     void EnsureMoleculeName(SDMoleculeInfo* record, int row) const;
-    void BeginHeldRecord(std::string_view nameLine, int record);
     // Starts a held record without its "Name" and "Index" items.
     void BeginHeldItems();
     void HoldItem(std::string_view name, std::string_view value);
@@ -150,7 +154,11 @@ protected:
     int m_propertyCacheSize = 1046527;
 
 private:
-    class IndexSink;
+    // Scans records into a range on the caller's thread, reporting progress,
+    // and takes them into the index.
+    SdScan::Outcome ScanRange(SdRange& range, const SdScan::Limits& limits, Host::IProgressMonitor& monitor);
+    // Takes a range's records, items and columns into the index.
+    void TakeRange(SdRange& range);
 
     // The index pass on several threads, range by range; false when the
     // file cannot be indexed.
@@ -174,9 +182,6 @@ private:
     std::int64_t m_indexedRecords = 0;
     bool m_heldStructureItem = false;
     std::uint32_t m_structureItemName = PropertyStore::NoName;
-    // The held-item numbers of "Name" and "Index", once made.
-    std::uint32_t m_nameItem = PropertyStore::NoName;
-    std::uint32_t m_indexItem = PropertyStore::NoName;
 };
 
 } // namespace VorlatImportExport
