@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     Compare<VorlatImportExport::SDDataProvider>("SD", text, reference);
     // The same on two threads, in ranges of a few bytes.
     VorlatImportExport::IndexOptions::SetThreadCount(2);
-    VorlatImportExport::IndexOptions::SetRangeSize(static_cast<std::int64_t>(1 + size % 61));
+    VorlatImportExport::IndexOptions::SetRangeSize(static_cast<std::int64_t>(16 + size % 113));
     Compare<VorlatImportExport::SDDataProvider>("SD on threads", text, reference);
     VorlatImportExport::IndexOptions::SetRangeSize(0);
     return 0;

@@ -108,7 +108,7 @@ void RangePass::Run(std::int64_t ranges, int threads, const Work& scan, const Wo
                     break;
                 own = take(lock);
                 if (own < 0)
-                    shared.changed.wait_for(lock, std::chrono::milliseconds(10));
+                    shared.changed.wait_for(lock, std::chrono::milliseconds(2));
             }
             if (own >= 0) {
                 // The caller's thread scans too; what it throws ends the pass.

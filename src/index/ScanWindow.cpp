@@ -7,8 +7,9 @@
 namespace VorlatImportExport {
 
 ScanWindow::ScanWindow(ByteSource& source, std::size_t size)
-    : m_Source(source), m_Data(new char[(size < 64 ? 64 : size) + Padding]()), m_Capacity(size < 64 ? 64 : size)
+    : m_Source(source), m_Data(new char[(size < 64 ? 64 : size) + Padding]), m_Capacity(size < 64 ? 64 : size)
 {
+    std::memset(m_Data.get(), 0, Padding);
 }
 
 void ScanWindow::Start(std::int64_t position)
@@ -29,7 +30,7 @@ bool ScanWindow::More(const char*& keep)
     if (from == 0 && kept == m_Capacity) {
         // One line or item fills the window: twice the room.
         const std::size_t capacity = m_Capacity * 2;
-        std::unique_ptr<char[]> data(new char[capacity + Padding]());
+        std::unique_ptr<char[]> data(new char[capacity + Padding]);
         std::memcpy(data.get(), m_Data.get(), kept);
         m_Data = std::move(data);
         m_Capacity = capacity;

@@ -312,8 +312,12 @@ std::int64_t FirstRecordStart(ScanWindow& window, std::int64_t begin, std::int64
             const char* next = nullptr;
             p = marker;
             window.Line(p, lineEnd, next);
-            if (SdScan::IsEndLine(p, lineEnd) && window.Offset(next) >= begin)
-                return window.Offset(next) < end && next != window.End() ? window.Offset(next) : -1;
+            if (SdScan::IsEndLine(p, lineEnd) && window.Offset(next) >= begin) {
+                // No byte after the end line: no record starts there.
+                if (next == window.End() && window.AtEnd())
+                    return -1;
+                return window.Offset(next) < end ? window.Offset(next) : -1;
+            }
             ++p;
             lineStart = false;
             continue;
@@ -394,6 +398,10 @@ bool SDDataProvider::IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& 
 {
     const std::int64_t ranges = (length + rangeSize - 1) / rangeSize;
     const std::int64_t held = std::max(m_propertyCacheSize, 0);
+    // Windows no larger than a range and the bytes looked at before it
+    // need (they grow when a line or item does).
+    const std::size_t windowSize =
+        static_cast<std::size_t>(std::min<std::int64_t>(ScanWindowSize, 2 * rangeSize + RangeLookBack));
     std::vector<SdRange> slots(RangePass::SlotCount(threads));
     std::atomic<bool> stop{false};
     std::atomic<std::int64_t> mergedRecords{0};
@@ -410,7 +418,7 @@ bool SDDataProvider::IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& 
         range.end = std::min(length, range.begin + rangeSize);
         range.Clear();
         if (!range.window)
-            range.window.reset(new ScanWindow(source, ScanWindowSize));
+            range.window.reset(new ScanWindow(source, windowSize));
         range.start = number == 0 ? 0 : FirstRecordStart(*range.window, range.begin, range.end);
         if (range.start < 0)
             return;
@@ -436,7 +444,7 @@ bool SDDataProvider::IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& 
     std::int64_t records = 0;
     bool failed = false;
     SdRange again;
-    again.window.reset(new ScanWindow(source, ScanWindowSize));
+    again.window.reset(new ScanWindow(source, windowSize));
     const RangePass::Work merge = [&](std::int64_t number, std::size_t slot) {
         SdRange& range = slots[slot];
         if (next < 0 || next >= range.end)
