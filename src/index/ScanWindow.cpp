@@ -67,10 +67,9 @@ bool ScanWindow::Line(const char*& p, const char*& lineEnd, const char*& next)
             lineEnd = next = end;
             return true;
         }
-        // A CR as the last byte may have its LF in the bytes to come.
+        // A CR as the last byte may have its LF in the bytes to come: the
+        // search goes on from it (or from the end) once they are read.
         scanned = static_cast<std::size_t>(e - p);
-        if (e != end)
-            --scanned;
         More(p);
     }
 }
