@@ -78,7 +78,8 @@ struct HeaderMemory {
 };
 
 // Scans records from limits.start. The sink is told:
-//   bool HeldRecord(std::string_view nameLine)  a held record begins;
+//   void HeldRecord(std::string_view nameLine)  a held record begins (its
+//       first marker is met: it counts);
 //   std::uint32_t NameNumber(std::string_view name)  the number of an item
 //       name, for the sink's own use (NoName: leave the item out);
 //   void Item(std::uint32_t name, std::string_view value)  an item of it;
