@@ -12,7 +12,7 @@
 #include "host/IndexingParser.h"
 #include "host/SimpleStreamBuffer.h"
 #include "molecule/SDMoleculeInfo.h"
-#include "molecule/ScanLines.h"
+#include "index/LineMasks.h"
 
 namespace VorlatImportExport {
 
@@ -42,8 +42,8 @@ BlockRead ReadBlockInWindow(const char* p, const char* end, bool reachesEnd, std
         atEnd = q == end;
         if (atEnd)
             return reachesEnd;
-        const char* eol = FindLineEnd(q, end);
-        if (!eol) {
+        const char* eol = FindLineEndByte(q, end);
+        if (eol == end) {
             if (!reachesEnd)
                 return false;
             out = std::string_view(q, static_cast<std::size_t>(end - q));

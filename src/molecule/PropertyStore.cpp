@@ -21,6 +21,22 @@ std::unique_ptr<Item[], Host::LargeMemoryFree> NewItemPage(std::size_t count)
     return std::unique_ptr<Item[], Host::LargeMemoryFree>(reinterpret_cast<Item*>(bytes.release()), free);
 }
 
+// The number of a name in a table of names, made when the name is new
+// (added is then true).
+std::uint32_t NumberOf(std::vector<std::string>& names, std::unordered_map<std::string, std::uint32_t>& numbers,
+                       std::string_view name, bool& added)
+{
+    std::string key(name);
+    const auto found = numbers.find(key);
+    added = found == numbers.end();
+    if (!added)
+        return found->second;
+    const std::uint32_t number = static_cast<std::uint32_t>(names.size());
+    names.push_back(key);
+    numbers.emplace(std::move(key), number);
+    return number;
+}
+
 // A view of the decimal text of a number, valid until the next call on the
 // thread.
 std::string_view NumberText(const char* prefix, std::size_t number)
@@ -46,18 +62,11 @@ std::uint32_t PropertyStore::Segment::Intern(std::string_view name, bool& added)
     const std::size_t k = m_Current.size();
     if (k < m_Previous.size() && m_Names[m_Previous[k]] == name)
         return m_Previous[k];
-    const std::string key(name);
-    const auto found = m_NameNumbers.find(key);
-    if (found != m_NameNumbers.end())
-        return found->second;
-    const std::uint32_t number = static_cast<std::uint32_t>(m_Names.size());
-    m_Names.push_back(key);
-    m_NameNumbers.emplace(key, number);
-    if (key == IndexName)
+    const std::uint32_t number = NumberOf(m_Names, m_NameNumbers, name, added);
+    if (added && name == IndexName)
         m_IndexName = number;
-    if (key == NameName)
+    if (added && name == NameName)
         m_NameName = number;
-    added = true;
     return number;
 }
 
@@ -244,21 +253,14 @@ std::uint32_t PropertyStore::Intern(std::string_view name, bool& added)
         if (k < open.m_Previous.size() && open.m_Previous[k] < m_Names.size() && m_Names[open.m_Previous[k]] == name)
             return open.m_Previous[k];
     }
-    const std::string key(name);
-    const auto found = m_NameNumbers.find(key);
-    if (found != m_NameNumbers.end())
-        return found->second;
-    const std::uint32_t number = static_cast<std::uint32_t>(m_Names.size());
-    m_Names.push_back(key);
-    m_NameNumbers.emplace(key, number);
-    if (key == IndexName) {
+    const std::uint32_t number = NumberOf(m_Names, m_NameNumbers, name, added);
+    if (added && name == IndexName) {
         m_IndexName = number;
         if (!m_Segments.empty() && !m_Segments.back().m_OwnNames)
             m_Segments.back().m_IndexName = number;
     }
-    if (key == NameName)
+    if (added && name == NameName)
         m_NameName = number;
-    added = true;
     return number;
 }
 

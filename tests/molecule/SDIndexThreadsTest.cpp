@@ -13,25 +13,13 @@
 #include "host/Exception.h"
 #include "host/StringConversion.h"
 #include "index/IndexOptions.h"
+#include "support/IndexSettings.h"
 
 using VorlatTest::SdRecord;
 using VorlatImportExport::IndexOptions;
+using VorlatTest::IndexSettings;
 
 namespace {
-
-// Threads and range size for the tests in a scope.
-struct IndexSettings {
-    IndexSettings(int threads, std::int64_t rangeSize)
-    {
-        IndexOptions::SetThreadCount(threads);
-        IndexOptions::SetRangeSize(rangeSize);
-    }
-    ~IndexSettings()
-    {
-        IndexOptions::SetThreadCount(0);
-        IndexOptions::SetRangeSize(0);
-    }
-};
 
 // Everything the index gives, as text, or the refusal's message.
 std::string IndexOf(const std::string& text, int held)

@@ -13,25 +13,14 @@
 
 #include "host/FileInputStream.h"
 #include "index/IndexOptions.h"
+#include "support/IndexSettings.h"
 #include "text/CsvDataProvider.h"
 
 using VorlatImportExport::CsvDataProvider;
 using VorlatImportExport::IndexOptions;
+using VorlatTest::IndexSettings;
 
 namespace {
-
-struct IndexSettings {
-    IndexSettings(int threads, std::int64_t rangeSize)
-    {
-        IndexOptions::SetThreadCount(threads);
-        IndexOptions::SetRangeSize(rangeSize);
-    }
-    ~IndexSettings()
-    {
-        IndexOptions::SetThreadCount(0);
-        IndexOptions::SetRangeSize(0);
-    }
-};
 
 // The titles and every row's values, one line each.
 std::string TableOf(CsvDataProvider& provider)
