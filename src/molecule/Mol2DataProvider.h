@@ -39,12 +39,17 @@ protected:
     SDMoleculeInfo* WrapMolecule(std::string& record, bool onlyProperties) const override;
     SDMoleculeInfo* WrapMolecule(std::string& record) const override;
 
-    bool ReadPropertyBlock(Host::IndexingParser& parser, std::string& name, std::string& value);
+    std::int64_t GuessRecordStart(ScanWindow& window, std::int64_t begin, std::int64_t end) const override;
+    RecordScanOutcome ScanRecords(RecordRange& range, const RecordScanLimits& limits, std::atomic<bool>& stop,
+                                  const std::function<void(std::int64_t)>* report) const override;
+    void TakeRange(RecordRange& range) override;
 
 private:
     void ReleaseImporters();
 
     Chem::ImportTripos* m_triposImporter = nullptr;
+    // Whether a section of formal charges was met by the index pass.
+    bool m_formalChargesRecorded = false;
 };
 
 } // namespace VorlatImportExport

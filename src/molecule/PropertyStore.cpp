@@ -86,7 +86,7 @@ bool PropertyStore::Segment::Add(std::uint32_t name, std::string_view value, std
         return false;
     m_LastRecord[name] = record + 1;
     m_Current.push_back(name);
-    if (name == m_IndexName) {
+    if (name == m_IndexName && ownIndex != NoOwnIndex) {
         char digits[24];
         const auto written = std::to_chars(digits, digits + sizeof digits, ownIndex);
         if (value == std::string_view(digits, static_cast<std::size_t>(written.ptr - digits)))
@@ -107,24 +107,20 @@ bool PropertyStore::Segment::Add(std::uint32_t name, std::string_view value, std
 
 bool PropertyStore::Segment::AddItem(std::uint32_t name, std::string_view value)
 {
-    // "Index" is never stored here: a segment's records have their own
-    // numbers only once in a store.
-    if (name == m_IndexName) {
-        AddOwnIndex(name);
-        return true;
-    }
-    return Add(name, value, 0);
+    // A segment's records have their own numbers only once in a store: an
+    // "Index" added here is kept whatever it holds.
+    return Add(name, value, NoOwnIndex);
 }
 
-void PropertyStore::Segment::AddOwnIndex(std::uint32_t indexName)
+void PropertyStore::Segment::AddOwn(std::uint32_t name)
 {
     const std::uint32_t record = static_cast<std::uint32_t>(GetRecordCount());
-    if (indexName >= m_LastRecord.size())
-        m_LastRecord.resize(static_cast<std::size_t>(indexName) + 1, 0);
-    if (m_LastRecord[indexName] == record + 1)
+    if (name >= m_LastRecord.size())
+        m_LastRecord.resize(static_cast<std::size_t>(name) + 1, 0);
+    if (m_LastRecord[name] == record + 1)
         return;
-    m_LastRecord[indexName] = record + 1;
-    m_Current.push_back(indexName);
+    m_LastRecord[name] = record + 1;
+    m_Current.push_back(name);
 }
 
 std::size_t PropertyStore::Segment::EndRecord()
@@ -351,9 +347,11 @@ bool PropertyStore::Get(std::size_t record, std::uint32_t name, std::string_view
         if (segment.Find(local, name, value))
             return true;
     } else if (name < segment.m_FromStore.size() && segment.m_FromStore[name] != NoName) {
-        if (segment.Find(local, segment.m_FromStore[name], value)) {
-            if (value.empty() && name == m_NameName)
-                value = NumberText("Molecule-", record + 1);
+        if (segment.Find(local, segment.m_FromStore[name], value))
+            return true;
+        if (name == m_NameName && local < segment.GetRecordCount()) {
+            // Not stored: "Molecule-" and the record's number.
+            value = NumberText("Molecule-", record + 1);
             return true;
         }
     }

@@ -30,10 +30,10 @@ public:
     static constexpr std::uint32_t NoName = 0xFFFFFFFFu;
 
     // Records built apart from a store. Their name numbers are the
-    // segment's own (Intern). Every record has its own number as "Index",
-    // which is not stored (AddOwnIndex), and an empty "Name" stands for
-    // "Molecule-" and the record's number counted from 1: a segment does not
-    // know where its records will stand.
+    // segment's own (Intern). A segment does not know where its records
+    // will stand: a record's own number as "Index" and "Molecule-" with its
+    // number counted from 1 as "Name" are marked as given (AddOwnIndex,
+    // AddOwnName), not stored.
     class Segment {
     public:
         Segment();
@@ -46,7 +46,9 @@ public:
         // False when the record has an item of that name already.
         bool AddItem(std::uint32_t name, std::string_view value);
         // Marks "Index" as given (its own number) for the record.
-        void AddOwnIndex(std::uint32_t indexName);
+        void AddOwnIndex(std::uint32_t indexName) { AddOwn(indexName); }
+        // Marks "Name" as given ("Molecule-" and its number) for the record.
+        void AddOwnName(std::uint32_t nameName) { AddOwn(nameName); }
         // Ends the record; returns how many items it holds, "Index" included.
         std::size_t EndRecord();
         std::size_t GetRecordCount() const { return m_RecordFirstItem.empty() ? 0 : m_RecordFirstItem.size() - 1; }
@@ -85,8 +87,12 @@ public:
         std::string_view ValueOf(std::size_t item) const;
         // The value of a local name in the segment's record; false when none.
         bool Find(std::size_t record, std::uint32_t name, std::string_view& value) const;
-        // ownIndex: the number "Index" must be to go unstored.
+        static constexpr std::size_t NoOwnIndex = ~std::size_t(0);
+        // ownIndex: the number "Index" must be to go unstored (NoOwnIndex:
+        // stored whatever it is).
         bool Add(std::uint32_t name, std::string_view value, std::size_t ownIndex);
+        // The item counts for the record, its value not stored.
+        void AddOwn(std::uint32_t name);
         std::size_t MemoryUsage() const;
 
         // Names of the segment's own (empty when it uses the store's).

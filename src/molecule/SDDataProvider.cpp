@@ -117,7 +117,6 @@ void SDDataProvider::ResetIndex()
     m_propertyNames.clear();
     m_propertyNameSet.clear();
     m_molPropertyMaps.Clear();
-    m_structureItemName = PropertyStore::NoName;
     m_maxRecordColumns = 0;
     m_columnNameNumbers.clear();
     m_moleculeCache.SetCapacity(0);
@@ -161,60 +160,6 @@ void SDDataProvider::ReportProgress(Host::IProgressMonitor& monitor, std::int64_
         throw Host::CancellationException();
 }
 
-void SDDataProvider::BeginHeldItems()
-{
-    m_molPropertyMaps.BeginRecord();
-    m_heldStructureItem = false;
-}
-
-std::uint32_t SDDataProvider::InternItemName(std::string_view name)
-{
-    bool added = false;
-    const std::uint32_t number = m_molPropertyMaps.Intern(name, added);
-    if (added)
-        AddPropertyNameToSet(std::string(name), false);
-    if (added && name == "Structure")
-        m_structureItemName = number;
-    return number;
-}
-
-void SDDataProvider::HoldItem(std::uint32_t name, std::string_view value)
-{
-    if (m_molPropertyMaps.AddItem(name, value) && name == m_structureItemName)
-        m_heldStructureItem = true;
-}
-
-void SDDataProvider::HoldItem(std::string_view name, std::string_view value) { HoldItem(InternItemName(name), value); }
-
-void SDDataProvider::EndHeldRecord()
-{
-    const int columns = static_cast<int>(m_molPropertyMaps.EndRecord()) + (m_heldStructureItem ? 0 : 1);
-    m_maxRecordColumns = std::max(m_maxRecordColumns, columns);
-}
-
-// What a range's scan found, until it is merged.
-struct SdRange {
-    // Empties it for the next scan, keeping the room of its lists.
-    void Clear()
-    {
-        offsets.clear();
-        items.Clear();
-        maxColumns = 0;
-        outcome = SdScan::Outcome();
-    }
-
-    std::int64_t begin = 0;
-    std::int64_t end = 0;
-    // Where its first record starts as the range sees it; -1: none starts in it.
-    std::int64_t start = -1;
-    bool held = false;
-    SdScan::Outcome outcome;
-    std::vector<std::int64_t> offsets;
-    PropertyStore::Segment items;
-    int maxColumns = 0;
-    std::unique_ptr<ScanWindow> window;
-};
-
 namespace {
 
 // Lines before a range's first byte that its search for its first record
@@ -222,70 +167,19 @@ namespace {
 // range is then read again on the caller's thread.
 const std::int64_t RangeLookBack = 64 << 10;
 
-// A range that the pass stops reading, its work no longer wanted.
-struct RangeStopped {
-};
 
-
-// A scan's findings go to its range: offsets, and the items in a segment
-// of their own. report, given on the caller's thread only, hears how far the
-// scan has read after each record (and may throw to stop it).
-class RangeSink {
+// An SD scan's findings go to its range, each held record's name and
+// number first.
+class RangeSink : public RangeSinkBase {
 public:
-    RangeSink(SdRange& range, std::atomic<bool>& stop, const std::function<void(std::int64_t)>* report)
-        : m_Range(range), m_Stop(stop), m_Report(report)
-    {
-    }
+    using RangeSinkBase::RangeSinkBase;
 
     void HeldRecord(std::string_view nameLine)
     {
-        PropertyStore::Segment& items = m_Range.items;
-        bool added = false;
-        if (m_NameItem == PropertyStore::NoName) {
-            m_NameItem = items.Intern("Name", added);
-            m_IndexItem = items.Intern("Index", added);
-        }
-        items.BeginRecord();
-        m_HeldStructure = false;
-        // An empty name stands for the record's number, which the segment
-        // gives once it is in the index.
-        items.AddItem(m_NameItem, nameLine);
-        items.AddOwnIndex(m_IndexItem);
+        BeginHeldRecord();
+        HoldNameAndIndex(nameLine);
     }
-    std::uint32_t NameNumber(std::string_view name)
-    {
-        bool added = false;
-        const std::uint32_t number = m_Range.items.Intern(name, added);
-        if (added && name == "Structure")
-            m_StructureItem = number;
-        return number;
-    }
-    void Item(std::uint32_t name, std::string_view value)
-    {
-        if (m_Range.items.AddItem(name, value) && name == m_StructureItem)
-            m_HeldStructure = true;
-    }
-    void Record(std::int64_t start, bool held, std::int64_t scanned)
-    {
-        if (m_Stop)
-            throw RangeStopped();
-        m_Range.offsets.push_back(start);
-        if (held) {
-            const int columns = static_cast<int>(m_Range.items.EndRecord()) + (m_HeldStructure ? 0 : 1);
-            m_Range.maxColumns = std::max(m_Range.maxColumns, columns);
-        }
-        if (m_Report)
-            (*m_Report)(scanned);
-    }
-
-private:
-    SdRange& m_Range;
-    std::atomic<bool>& m_Stop;
-    const std::function<void(std::int64_t)>* m_Report;
-    std::uint32_t m_NameItem = PropertyStore::NoName;
-    std::uint32_t m_IndexItem = PropertyStore::NoName;
-    std::uint32_t m_StructureItem = PropertyStore::NoName;
-    bool m_HeldStructure = false;
+    void Record(std::int64_t start, bool held, std::int64_t scanned) { EndRecord(start, held, scanned); }
 };
 
 // Where the first record that starts in [begin, end) starts, as far as the
@@ -348,13 +242,13 @@ bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
     const std::int64_t rangeSize = IndexOptions::RangeSizeFor(length, threads);
     bool indexed = false;
     if (threads > 1 && length >= 2 * rangeSize) {
-        indexed = IndexInRanges(monitor, source, length, threads, rangeSize);
+        indexed = IndexInRanges(monitor, source, length, threads, rangeSize, 0);
     } else {
-        SdRange whole;
+        RecordRange whole;
         whole.window.reset(new ScanWindow(source, ScanWindowSize));
-        SdScan::Limits limits;
+        RecordScanLimits limits;
         limits.heldRecords = std::max(m_propertyCacheSize, 0);
-        const SdScan::Outcome outcome = ScanRange(whole, limits, monitor);
+        const RecordScanOutcome outcome = ScanRange(whole, limits, monitor);
         // An empty file is no SD file; a held item that runs into a
         // record's end line makes the file unreadable.
         indexed = !outcome.empty && !outcome.failed;
@@ -368,33 +262,45 @@ bool SDDataProvider::ConstructIndexMap(Host::IProgressMonitor& monitor)
     return FinishIndexMap(static_cast<int>(std::min<std::int64_t>(m_indexedRecords, INT_MAX)));
 }
 
-SdScan::Outcome SDDataProvider::ScanRange(SdRange& range, const SdScan::Limits& limits, Host::IProgressMonitor& monitor)
+RecordScanOutcome SDDataProvider::ScanRange(RecordRange& range, const RecordScanLimits& limits,
+                                            Host::IProgressMonitor& monitor)
 {
     std::atomic<bool> stop{false};
     const std::function<void(std::int64_t)> report = [this, &monitor](std::int64_t scanned) {
         ReportProgress(monitor, scanned);
     };
-    RangeSink sink(range, stop, &report);
-    SdScan::Scanner<RangeSink> scanner(*range.window, sink);
-    range.outcome = scanner.Scan(limits);
+    range.outcome = ScanRecords(range, limits, stop, &report);
     TakeRange(range);
     return range.outcome;
 }
 
-void SDDataProvider::TakeRange(SdRange& range)
+std::int64_t SDDataProvider::GuessRecordStart(ScanWindow& window, std::int64_t begin, std::int64_t end) const
+{
+    return FirstRecordStart(window, begin, end);
+}
+
+RecordScanOutcome SDDataProvider::ScanRecords(RecordRange& range, const RecordScanLimits& limits,
+                                              std::atomic<bool>& stop,
+                                              const std::function<void(std::int64_t)>* report) const
+{
+    RangeSink sink(range, stop, report);
+    SdScan::Scanner<RangeSink> scanner(*range.window, sink);
+    return scanner.Scan(limits);
+}
+
+void SDDataProvider::TakeRange(RecordRange& range)
 {
     for (const std::int64_t offset : range.offsets)
         SetRecordOffset(offset);
-    m_molPropertyMaps.AppendSegment(range.items, [this](const std::string& name, std::uint32_t number) {
+    m_molPropertyMaps.AppendSegment(range.items,
+                                    [this](const std::string& name, std::uint32_t) { AddPropertyNameToSet(name, false); });
+    for (const std::string& name : range.lateNames)
         AddPropertyNameToSet(name, false);
-        if (name == "Structure")
-            m_structureItemName = number;
-    });
     m_maxRecordColumns = std::max(m_maxRecordColumns, range.maxColumns);
 }
 
 bool SDDataProvider::IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& source, std::int64_t length,
-                                   int threads, std::int64_t rangeSize)
+                                   int threads, std::int64_t rangeSize, std::int64_t firstStart)
 {
     const std::int64_t ranges = (length + rangeSize - 1) / rangeSize;
     const std::int64_t held = std::max(m_propertyCacheSize, 0);
@@ -402,7 +308,7 @@ bool SDDataProvider::IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& 
     // need (they grow when a line or item does).
     const std::size_t windowSize =
         static_cast<std::size_t>(std::min<std::int64_t>(ScanWindowSize, 2 * rangeSize + RangeLookBack));
-    std::vector<SdRange> slots(RangePass::SlotCount(threads));
+    std::vector<RecordRange> slots(RangePass::SlotCount(threads));
     std::atomic<bool> stop{false};
     std::atomic<std::int64_t> mergedRecords{0};
     const std::thread::id caller = std::this_thread::get_id();
@@ -413,54 +319,52 @@ bool SDDataProvider::IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& 
     const std::function<void(std::int64_t)> check = [&poll](std::int64_t) { poll(); };
 
     const RangePass::Work scan = [&](std::int64_t number, std::size_t slot) {
-        SdRange& range = slots[slot];
+        RecordRange& range = slots[slot];
         range.begin = number * rangeSize;
         range.end = std::min(length, range.begin + rangeSize);
         range.Clear();
         if (!range.window)
             range.window.reset(new ScanWindow(source, windowSize));
-        range.start = number == 0 ? 0 : FirstRecordStart(*range.window, range.begin, range.end);
+        range.start = number == 0 ? firstStart : GuessRecordStart(*range.window, range.begin, range.end);
         if (range.start < 0)
             return;
         // Whether its records are held is known for the first range only;
         // the others guess from the records merged so far, and a wrong guess
         // is read again when the range is merged.
-        SdScan::Limits limits;
+        RecordScanLimits limits;
         limits.start = range.start;
         limits.stopBefore = range.end;
         range.held = number == 0 ? held > 0 : mergedRecords.load() < held;
         limits.heldRecords = number == 0 ? held : range.held ? INT64_MAX : 0;
         limits.othersBegun = number != 0;
-        RangeSink sink(range, stop, std::this_thread::get_id() == caller ? &check : nullptr);
-        SdScan::Scanner<RangeSink> scanner(*range.window, sink);
-        range.outcome = scanner.Scan(limits);
+        range.outcome = ScanRecords(range, limits, stop, std::this_thread::get_id() == caller ? &check : nullptr);
         // Here rather than in the merge, which one thread does for all.
         range.items.Compact();
     };
 
     // The merge's state: where the next record starts (-1: the data ended),
     // the records so far, and whether the file turned out unreadable.
-    std::int64_t next = 0;
+    std::int64_t next = firstStart;
     std::int64_t records = 0;
     bool failed = false;
-    SdRange again;
+    RecordRange again;
     again.window.reset(new ScanWindow(source, windowSize));
     const RangePass::Work merge = [&](std::int64_t number, std::size_t slot) {
-        SdRange& range = slots[slot];
+        RecordRange& range = slots[slot];
         if (next < 0 || next >= range.end)
             return;
         bool taken = range.start == next;
         if (taken && number > 0)
             taken = range.held ? records + range.outcome.records + (range.outcome.failed ? 1 : 0) <= held
                                : records > held;
-        SdScan::Outcome outcome;
+        RecordScanOutcome outcome;
         if (taken) {
             outcome = range.outcome;
             TakeRange(range);
         } else {
             // The range began elsewhere than its records do, or guessed
             // wrong whether they are held: read it here, as one thread would.
-            SdScan::Limits limits;
+            RecordScanLimits limits;
             limits.start = next;
             limits.stopBefore = range.end;
             limits.heldRecords = std::max<std::int64_t>(held - records, 0);

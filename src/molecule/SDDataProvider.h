@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <map>
 #include <string>
@@ -21,19 +23,14 @@ namespace Chem {
 class ImportMOL;
 }
 
-namespace Host {
-class IndexingParser;
-}
-
 namespace VorlatImportExport {
 
 class ByteSource;
+class ScanWindow;
 class SDMoleculeInfo;
-struct SdRange;
-namespace SdScan {
-struct Limits;
-struct Outcome;
-}
+struct RecordRange;
+struct RecordScanLimits;
+struct RecordScanOutcome;
 
 // An MDL SD file as a read-only table: one row per record; the columns
 // "Structure" (the parsed molecule), "Name", "Index" (1-based row number),
@@ -130,13 +127,6 @@ protected:
     // has read); throws when cancelled.
     void ReportProgress(Host::IProgressMonitor& monitor, std::int64_t position);
     void EnsureMoleculeName(SDMoleculeInfo* record, int row) const;
-    // Starts a held record without its "Name" and "Index" items.
-    void BeginHeldItems();
-    void HoldItem(std::string_view name, std::string_view value);
-    void HoldItem(std::uint32_t name, std::string_view value);
-    // The held-item number of a name; a new name becomes a column.
-    std::uint32_t InternItemName(std::string_view name);
-    void EndHeldRecord();
     static std::string MakeMoleculeName(const std::string& line, int record);
 
     int m_numRecords = 0;
@@ -153,17 +143,31 @@ protected:
     int m_maxRecordColumns = 0;
     int m_propertyCacheSize = 1046527;
 
-private:
+    // The index pass's steps that depend on the format; the first two run
+    // on any thread and touch nothing but the range. Where the first record
+    // in [begin, end) starts as the bytes from about begin on tell (-1: none
+    // starts there).
+    virtual std::int64_t GuessRecordStart(ScanWindow& window, std::int64_t begin, std::int64_t end) const;
+    // Scans records into the range; report (given on the caller's thread
+    // only) hears how far the scan has read after each record. Stops by
+    // throwing RangeStopped once stop is set.
+    virtual RecordScanOutcome ScanRecords(RecordRange& range, const RecordScanLimits& limits,
+                                          std::atomic<bool>& stop,
+                                          const std::function<void(std::int64_t)>* report) const;
+    // Takes a range's records, items and columns into the index.
+    virtual void TakeRange(RecordRange& range);
+
     // Scans records into a range on the caller's thread, reporting progress,
     // and takes them into the index.
-    SdScan::Outcome ScanRange(SdRange& range, const SdScan::Limits& limits, Host::IProgressMonitor& monitor);
-    // Takes a range's records, items and columns into the index.
-    void TakeRange(SdRange& range);
-
-    // The index pass on several threads, range by range; false when the
-    // file cannot be indexed.
+    RecordScanOutcome ScanRange(RecordRange& range, const RecordScanLimits& limits, Host::IProgressMonitor& monitor);
+    // The index pass on several threads, range by range, from the first
+    // record's start on; false when the file cannot be indexed.
     bool IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& source, std::int64_t length, int threads,
-                       std::int64_t rangeSize);
+                       std::int64_t rangeSize, std::int64_t firstStart);
+    // The records the last index pass counted.
+    std::int64_t IndexedRecords() const { return m_indexedRecords; }
+
+private:
 
     // The held-item name number of each column (NoName where none).
     std::vector<std::uint32_t> m_columnNameNumbers;
@@ -180,8 +184,6 @@ private:
     std::int64_t m_nextProgressAt = 0;
     // Records the last index pass counted.
     std::int64_t m_indexedRecords = 0;
-    bool m_heldStructureItem = false;
-    std::uint32_t m_structureItemName = PropertyStore::NoName;
 };
 
 } // namespace VorlatImportExport

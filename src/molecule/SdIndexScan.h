@@ -30,6 +30,7 @@
 #include "chem/MolUtilities.h"
 #include "index/LineMasks.h"
 #include "index/ScanWindow.h"
+#include "molecule/RecordRange.h"
 
 namespace VorlatImportExport {
 
@@ -49,25 +50,8 @@ inline bool IsEndLine(const char* p, const char* lineEnd)
     return true;
 }
 
-struct Limits {
-    std::int64_t start = 0; // a record start: the file's start or the line after an end line
-    // Records that start here or later are left alone.
-    std::int64_t stopBefore = INT64_MAX;
-    // How many records from start on are held.
-    std::int64_t heldRecords = INT64_MAX;
-    // Whether a record before start was not held.
-    bool othersBegun = false;
-};
-
-struct Outcome {
-    std::int64_t records = 0;
-    // Where the first record left alone starts; -1 when the data ended.
-    std::int64_t next = -1;
-    // A held item ran into an end line: the file cannot be indexed.
-    bool failed = false;
-    // No byte at the start.
-    bool empty = false;
-};
+using Limits = RecordScanLimits;
+using Outcome = RecordScanOutcome;
 
 // Remembers the item headers of the last held record by their place in it,
 // with the name number each gave: records of one file mostly repeat the same

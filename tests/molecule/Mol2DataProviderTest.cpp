@@ -16,6 +16,7 @@
 #include "molecule/SDImportOptions.h"
 #include "molecule/SDMoleculeInfo.h"
 #include "molecule/SdFixtures.h"
+#include "support/IndexSettings.h"
 
 using VorlatImportExport::Mol2DataProvider;
 using VorlatImportExport::SDImportOptions;
@@ -244,16 +245,20 @@ TEST(Mol2DataProvider, ReportsProgressWhileIndexing)
         for (std::size_t written = 0; written < (13u << 20); written += record.size())
             out << record;
     }
-    std::ifstream file(path, std::ios::binary), scanned(path, std::ios::binary);
-    VorlatTest::CountingMonitor monitor;
-    Mol2DataProvider p(file, boost::shared_ptr<Host::InputStream>(new Host::StdInputStream(scanned)), monitor);
-    EXPECT_GT(p.GetRowCount(), 20000);
-    const std::vector<double>& progress = monitor.progress;
-    ASSERT_GE(progress.size(), 4u);
-    EXPECT_EQ(progress.back(), 1.0);
-    for (std::size_t i = 1; i + 1 < progress.size(); ++i) {
-        EXPECT_GT(progress[i], progress[i - 1]);
-        EXPECT_LT(progress[i], 1.0);
+    // On one thread, and on two in ranges of 1 MiB.
+    for (const int threads : {1, 2}) {
+        VorlatTest::IndexSettings settings(threads, threads == 1 ? 0 : 1 << 20);
+        std::ifstream file(path, std::ios::binary), scanned(path, std::ios::binary);
+        VorlatTest::CountingMonitor monitor;
+        Mol2DataProvider p(file, boost::shared_ptr<Host::InputStream>(new Host::StdInputStream(scanned)), monitor);
+        EXPECT_GT(p.GetRowCount(), 20000);
+        const std::vector<double>& progress = monitor.progress;
+        ASSERT_GE(progress.size(), 4u) << threads;
+        EXPECT_EQ(progress.back(), 1.0);
+        for (std::size_t i = 1; i + 1 < progress.size(); ++i) {
+            EXPECT_GT(progress[i], progress[i - 1]);
+            EXPECT_LT(progress[i], 1.0);
+        }
     }
     std::remove(path.c_str());
 }

@@ -22,6 +22,7 @@
 #include "molecule/Mol2DataProvider.h"
 #include "molecule/SdFixtures.h"
 #include "support/Files.h"
+#include "support/IndexSettings.h"
 
 namespace {
 
@@ -177,6 +178,14 @@ TEST(Mol2Structures, FormalChargesRecordedForOneRecordAnswerForTheFile)
     const std::map<std::string, std::string> read = Mol2Structures(Guanidine + Methylammonium);
     EXPECT_EQ(read.at("guanidine"), "NC(N)=Nc1ccccc1");
     EXPECT_EQ(read.at("methylammonium"), "C[NH3+]");
+    // The same when the section lies in a range of the file that another
+    // thread indexes.
+    std::string far = Guanidine;
+    for (int i = 0; i < 50; ++i)
+        far += Record("filler" + std::to_string(i), "1 C 0.0 0.0 0.0 C.3 1 UNL1 0.0\n", "");
+    VorlatTest::IndexSettings settings(2, 700);
+    EXPECT_EQ(Mol2Structures(far + Methylammonium).at("guanidine"), "NC(N)=Nc1ccccc1");
+    EXPECT_EQ(Mol2Structures(far).at("guanidine"), "NC(N)=[NH+]c1ccccc1");
 }
 
 TEST(Mol2Structures, LonePairsDummiesAndUnconnectedPairsAreNoPartOfTheMolecule)

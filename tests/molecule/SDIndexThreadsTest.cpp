@@ -13,11 +13,13 @@
 #include "host/Exception.h"
 #include "host/StringConversion.h"
 #include "index/IndexOptions.h"
+#include "support/Files.h"
 #include "support/IndexSettings.h"
 
 using VorlatTest::SdRecord;
 using VorlatImportExport::IndexOptions;
 using VorlatTest::IndexSettings;
+using VorlatTest::WithLineEnds;
 
 namespace {
 
@@ -30,36 +32,13 @@ std::string IndexOf(const std::string& text, int held)
     try {
         VorlatTest::SdFile::Provider p(file, boost::shared_ptr<Host::InputStream>(new Host::StdInputStream(scanned)),
                                        monitor, held);
-        out << p.GetRowCount() << " rows\n";
-        std::vector<std::string> titles;
-        for (int c = 0; c < p.GetColumnCount(); ++c)
-            titles.push_back(Host::ToSString(p.GetColumnTitle(c)));
-        for (const std::string& title : titles)
-            out << title << "|";
-        out << "\n";
-        for (int r = 0; r < p.GetRowCount(); ++r) {
-            out << p.GetMoleculeOffset(r) << ":";
-            for (const std::string& title : titles) {
-                std::string value;
-                if (p.GetMolProperty(r, title, value))
-                    out << title << "=" << value << ";";
-            }
-            out << "\n";
-        }
+        out << VorlatTest::IndexText(p);
     } catch (const std::runtime_error&) {
         out << "not indexed";
     } catch (const Host::OrvixException& e) {
         out << "refused: " << Host::ToSString(e.GetWideMessage());
     }
     return out.str();
-}
-
-std::string WithLineEnds(const std::string& text, const std::string& lineEnd)
-{
-    std::string converted;
-    for (char c : text)
-        converted += c == '\n' ? lineEnd : std::string(1, c);
-    return converted;
 }
 
 // Files of many small records with every kind of trouble the scan knows:
@@ -108,22 +87,7 @@ std::vector<std::string> TroubleFiles()
 
 TEST(SDIndexThreads, RangesGiveTheOneThreadIndex)
 {
-    const std::vector<std::string> files = TroubleFiles();
-    for (std::size_t f = 0; f < files.size(); ++f) {
-        for (int held : {1046527, 0, 1, 25, 59}) {
-            std::string one;
-            {
-                IndexSettings settings(1, 0);
-                one = IndexOf(files[f], held);
-            }
-            for (int threads : {2, 3})
-                for (std::int64_t range : {61, 400, 1777}) {
-                    IndexSettings settings(threads, range);
-                    ASSERT_EQ(IndexOf(files[f], held), one)
-                        << "file " << f << ", held " << held << ", threads " << threads << ", range " << range;
-                }
-        }
-    }
+    VorlatTest::ExpectRangesGiveTheOneThreadIndex(TroubleFiles(), {1046527, 0, 1, 25, 59}, {61, 400, 1777}, IndexOf);
 }
 
 namespace {

@@ -9,6 +9,7 @@
 
 #include "host/IProgressMonitor.h"
 #include "host/StdInputStream.h"
+#include "host/StringConversion.h"
 #include "molecule/SDDataProvider.h"
 
 namespace VorlatTest {
@@ -79,5 +80,29 @@ struct SdFile {
     CountingMonitor monitor;
     Provider provider;
 };
+
+// What a provider's index gives, as text: rows, titles, and per row its
+// offset and held items.
+inline std::string IndexText(VorlatImportExport::SDDataProvider& p)
+{
+    std::ostringstream out;
+    out << p.GetRowCount() << " rows\n";
+    std::vector<std::string> titles;
+    for (int c = 0; c < p.GetColumnCount(); ++c)
+        titles.push_back(Host::ToSString(p.GetColumnTitle(c)));
+    for (const std::string& title : titles)
+        out << title << "|";
+    out << "\n";
+    for (int r = 0; r < p.GetRowCount(); ++r) {
+        out << p.GetMoleculeOffset(r) << ":";
+        for (const std::string& title : titles) {
+            std::string value;
+            if (p.GetMolProperty(r, title, value))
+                out << title << "=" << value << ";";
+        }
+        out << "\n";
+    }
+    return out.str();
+}
 
 } // namespace VorlatTest

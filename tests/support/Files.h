@@ -15,4 +15,13 @@ inline std::string ReadFile(const std::string& path)
     return text.str();
 }
 
+// The text with each LF replaced by lineEnd.
+inline std::string WithLineEnds(const std::string& text, const std::string& lineEnd)
+{
+    std::string converted;
+    for (const char c : text)
+        converted += c == '\n' ? lineEnd : std::string(1, c);
+    return converted;
+}
+
 } // namespace VorlatTest
