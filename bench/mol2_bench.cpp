@@ -1,5 +1,6 @@
-// Mol2 index scans and structure reads on a generated file of about 500 MB,
-// beside a plain read-and-memchr line scan of the same file in the same run.
+// Mol2 index scans (on one thread and on two) and structure reads on a
+// generated file of about 500 MB, beside a plain read-and-memchr line scan of
+// the same file in the same run.
 //
 //   VORLAT_BENCH_DIR=/tmp/vorlat-bench build/bench/mol2_bench
 //
@@ -25,6 +26,7 @@
 
 #include "host/FileInputStream.h"
 #include "host/IProgressMonitor.h"
+#include "index/IndexOptions.h"
 #include "molecule/Mol2DataProvider.h"
 
 namespace {
@@ -112,8 +114,10 @@ public:
     using Mol2DataProvider::Initialize;
 };
 
+// Argument: threads.
 void IndexScan(benchmark::State& state, int held)
 {
+    VorlatImportExport::IndexOptions::SetThreadCount(static_cast<int>(state.range(0)));
     const fs::path path = Mol2File();
     Host::NullProgressMonitor monitor;
     std::ifstream in(path, std::ios::binary);
@@ -131,6 +135,7 @@ void IndexScan(benchmark::State& state, int held)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fs::file_size(path)));
     state.counters["records/s"] = benchmark::Counter(rows, benchmark::Counter::kIsIterationInvariantRate);
     provider.reset();
+    VorlatImportExport::IndexOptions::SetThreadCount(0);
 }
 
 void BM_IndexHoldingProperties(benchmark::State& state) { IndexScan(state, 1046527); }
@@ -215,8 +220,8 @@ void BM_CorpusRDKitMol2BlockSameRecord(benchmark::State& state)
 
 BENCHMARK(BM_PlainScan8KiB)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_PlainScan1MiB)->Unit(benchmark::kMillisecond)->MinTime(2);
-BENCHMARK(BM_IndexHoldingProperties)->Unit(benchmark::kMillisecond)->MinTime(2);
-BENCHMARK(BM_IndexOffsetsOnly)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_IndexHoldingProperties)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_IndexOffsetsOnly)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_StructureFirstRead)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StructureCachedRead)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_CorpusRDKitMol2BlockSameRecord)->Unit(benchmark::kMicrosecond);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "MoleculeReference.h"
+#include "index/IndexOptions.h"
 #include "molecule/Mol2DataProvider.h"
 
 namespace {
@@ -124,6 +125,13 @@ Reference Read(const std::string& text)
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    Compare<VorlatImportExport::Mol2DataProvider>("Mol2", text, Read(text));
+    const Reference reference = Read(text);
+    VorlatImportExport::IndexOptions::SetThreadCount(1);
+    Compare<VorlatImportExport::Mol2DataProvider>("Mol2", text, reference);
+    // The same on two threads, in ranges of a few bytes.
+    VorlatImportExport::IndexOptions::SetThreadCount(2);
+    VorlatImportExport::IndexOptions::SetRangeSize(static_cast<std::int64_t>(16 + size % 113));
+    Compare<VorlatImportExport::Mol2DataProvider>("Mol2 on threads", text, reference);
+    VorlatImportExport::IndexOptions::SetRangeSize(0);
     return 0;
 }
