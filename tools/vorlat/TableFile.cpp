@@ -244,11 +244,17 @@ std::string BundledExamplePath()
     std::vector<std::filesystem::path> folders;
     if (const char* dir = std::getenv("VORLAT_EXAMPLES_DIR"))
         folders.emplace_back(dir);
+#ifdef VORLAT_EXAMPLES_FROM_TOOL
+    // An installed tool's own examples, found from where the tool lies
+    // (share/vorlat/examples beside its bin folder), before the source
+    // tree it was built from.
+    std::error_code noPath;
+    const std::filesystem::path tool = std::filesystem::read_symlink("/proc/self/exe", noPath);
+    if (!noPath)
+        folders.push_back((tool.parent_path() / VORLAT_EXAMPLES_FROM_TOOL).lexically_normal());
+#endif
 #ifdef VORLAT_SOURCE_EXAMPLES_DIR
     folders.emplace_back(VORLAT_SOURCE_EXAMPLES_DIR);
-#endif
-#ifdef VORLAT_INSTALLED_EXAMPLES_DIR
-    folders.emplace_back(VORLAT_INSTALLED_EXAMPLES_DIR);
 #endif
     for (const auto& folder : folders) {
         std::error_code error;
