@@ -5,7 +5,9 @@
 namespace Chem {
 namespace CsvUtilities {
 
-void GetFields(const std::string& line, std::vector<std::string>& fields)
+void GetFields(const std::string& line, std::vector<std::string>& fields) { GetFields(line, fields, ','); }
+
+void GetFields(const std::string& line, std::vector<std::string>& fields, char separator)
 {
     if (line.empty())
         return;
@@ -34,14 +36,46 @@ void GetFields(const std::string& line, std::vector<std::string>& fields)
                 break;
             }
         }
-        // Unquoted text, or what follows a closing quote, up to the comma.
-        const void* c = std::memchr(p, ',', static_cast<std::size_t>(end - p));
+        // Unquoted text, or what follows a closing quote, up to the separator.
+        const void* c = std::memchr(p, separator, static_cast<std::size_t>(end - p));
         const char* comma = c ? static_cast<const char*>(c) : end;
         field.append(p, comma);
         fields.push_back(std::move(field));
         if (comma == end)
             return;
         p = comma + 1;
+    }
+}
+
+std::size_t CountFields(const char* line, std::size_t size, char separator)
+{
+    if (size == 0)
+        return 0;
+    const char* p = line;
+    const char* const end = p + size;
+    std::size_t count = 1;
+    for (;;) {
+        if (p != end && *p == '"') {
+            // A quoted field: up to its closing quote (a doubled one is
+            // text), or to the end when it does not close.
+            ++p;
+            for (;;) {
+                const void* q = std::memchr(p, '"', static_cast<std::size_t>(end - p));
+                if (!q)
+                    return count;
+                p = static_cast<const char*>(q) + 1;
+                if (p != end && *p == '"') {
+                    ++p;
+                    continue;
+                }
+                break;
+            }
+        }
+        const void* c = std::memchr(p, separator, static_cast<std::size_t>(end - p));
+        if (!c)
+            return count;
+        ++count;
+        p = static_cast<const char*>(c) + 1;
     }
 }
 

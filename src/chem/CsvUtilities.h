@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ namespace CsvUtilities {
 // never closed runs to the end of the line. An empty line appends no field;
 // "a," appends "a" and an empty field.
 VORLAT_EXPORT void GetFields(const std::string& line, std::vector<std::string>& fields);
+// The same for a line whose fields another byte separates (';', tab, '|').
+VORLAT_EXPORT void GetFields(const std::string& line, std::vector<std::string>& fields, char separator);
+// How many fields GetFields would append for the line.
+VORLAT_EXPORT std::size_t CountFields(const char* line, std::size_t size, char separator);
 
 } // namespace CsvUtilities
 } // namespace Chem

@@ -2,7 +2,9 @@
 
 #include <atomic>
 #include <climits>
+#include <algorithm>
 #include <memory>
+#include <stdexcept>
 
 #include "chem/CsvUtilities.h"
 #include "frame/TableDataUtil.h"
@@ -39,10 +41,20 @@ CsvDataProvider::CsvDataProvider(std::istream& stream, boost::shared_ptr<Host::I
     ConstructIndexMap(indexBlockSize == 0 ? 1 : indexBlockSize);
 }
 
+CsvDataProvider::CsvDataProvider(std::istream& stream, const CsvOptions& options,
+                                 boost::shared_ptr<Host::InputStream> input, std::size_t indexBlockSize)
+    : m_Stream(stream), m_Input(std::move(input)), m_Options(options)
+{
+    if (m_Options.separator != 0 && !CsvOptions::IsSeparator(m_Options.separator))
+        throw std::invalid_argument("CsvDataProvider: the separator must be ',', ';', a tab or '|' (or 0 to find it)");
+    ConstructIndexMap(indexBlockSize == 0 ? 1 : indexBlockSize);
+}
+
 CsvDataProvider::CsvDataProvider(const CsvDataProvider& other)
     : TableDataProviderBase(other),
       m_Stream(other.m_Stream),
       m_Input(other.m_Input),
+      m_Options(other.m_Options),
       m_ColumnTitles(other.m_ColumnTitles),
       m_RecordOffsets(other.m_RecordOffsets),
       m_EndOffset(other.m_EndOffset)
@@ -51,30 +63,109 @@ CsvDataProvider::CsvDataProvider(const CsvDataProvider& other)
 
 CsvDataProvider::~CsvDataProvider() = default;
 
-void CsvDataProvider::TrimRecordEnd(std::string& record)
+std::size_t CsvDataProvider::TrimmedSize(const char* record, std::size_t size, char separator)
 {
     // Blanks and the line end go from the record's end only: a quoted field
     // keeps the line breaks and blanks inside it.
-    std::size_t end = record.size();
-    while (end > 0 && IsCSpace(record[end - 1]))
-        --end;
-    record.resize(end);
+    while (size > 0 && IsCSpace(record[size - 1]) && record[size - 1] != separator)
+        --size;
+    return size;
+}
+
+void CsvDataProvider::TrimRecordEnd(std::string& record) const
+{
+    record.resize(TrimmedSize(record.data(), record.size(), m_Options.separator));
+}
+
+std::int64_t CsvDataProvider::SkipCommentLines(ByteSource& source, std::int64_t start, const std::string& prefix) const
+{
+    if (prefix.empty())
+        return start;
+    std::string head(prefix.size(), '\0');
+    char block[4096];
+    for (;;) {
+        if (source.ReadAt(start, head.data(), head.size()) != head.size() || head != prefix)
+            return start;
+        // A comment line: on to the byte after its line end.
+        std::int64_t at = start + static_cast<std::int64_t>(prefix.size());
+        for (;;) {
+            const std::size_t n = source.ReadAt(at, block, sizeof block);
+            if (n == 0)
+                return at;
+            std::size_t i = 0;
+            while (i < n && block[i] != '\n' && block[i] != '\r')
+                ++i;
+            at += static_cast<std::int64_t>(i);
+            if (i == n)
+                continue;
+            char pair[2] = {0, 0};
+            at += source.ReadAt(at, pair, 2) == 2 && pair[0] == '\r' && pair[1] == '\n' ? 2 : 1;
+            break;
+        }
+        start = at;
+    }
+}
+
+std::size_t CsvDataProvider::MostFields(ByteSource& source) const
+{
+    // The records one after the other, read in large blocks; a record
+    // larger than a block is read on its own.
+    const std::size_t blockSize = std::size_t(4) << 20;
+    std::unique_ptr<char[]> block(new char[blockSize]);
+    std::int64_t blockStart = 0;
+    std::size_t blockBytes = 0;
+    std::string large;
+    std::size_t most = 0;
+    for (std::size_t i = 0; i < m_RecordOffsets.size(); ++i) {
+        const std::int64_t from = m_RecordOffsets[i];
+        const std::int64_t to = RecordEnd(i);
+        const std::size_t size = static_cast<std::size_t>(to - from);
+        const char* record = nullptr;
+        if (size > blockSize) {
+            large.resize(size);
+            large.resize(source.ReadAt(from, large.data(), size));
+            record = large.data();
+        } else {
+            if (from < blockStart || to > blockStart + static_cast<std::int64_t>(blockBytes)) {
+                blockStart = from;
+                blockBytes = source.ReadAt(from, block.get(), blockSize);
+            }
+            record = block.get() + (from - blockStart);
+        }
+        const std::size_t available =
+            record == large.data() ? large.size()
+                                   : std::min(size, blockBytes - static_cast<std::size_t>(from - blockStart));
+        most = std::max(most, Chem::CsvUtilities::CountFields(
+                                  record, TrimmedSize(record, available, m_Options.separator), m_Options.separator));
+    }
+    return most;
 }
 
 void CsvDataProvider::ConstructIndexMap(std::size_t blockSize)
 {
     StreamExceptionsOff noExceptions(m_Stream);
     Host::RequireRandomAccess(m_Stream, "CsvDataProvider", __LINE__);
-    const std::int64_t start = SkipByteOrderMark(m_Stream, static_cast<std::streamoff>(m_Stream.tellg()));
+    const std::int64_t bomEnd = SkipByteOrderMark(m_Stream, static_cast<std::streamoff>(m_Stream.tellg()));
     std::int64_t length = -1;
     if (m_Stream.seekg(0, std::ios::end))
         length = static_cast<std::streamoff>(m_Stream.tellg());
+    m_Stream.clear();
+    IStreamSource heads(m_Stream);
+    std::int64_t start = SkipCommentLines(heads, bomEnd, m_Options.commentPrefix);
+    if (m_Options.separator == 0) {
+        std::string head(64 << 10, '\0');
+        head.resize(heads.ReadAt(start, head.data(), head.size()));
+        m_Options.separator = CsvOptions::DetectSeparator(head);
+        if (m_Options.separator == 0)
+            m_Options.separator = ',';
+    }
     m_Stream.clear();
     m_Stream.seekg(static_cast<std::streamoff>(start), std::ios::beg);
 
     // The header is the first record: a quoted title may hold a line break.
     RecordScan scan;
     scan.blockSize = blockSize;
+    scan.separator = m_Options.separator;
     const int threads = IndexOptions::ThreadsToUse();
     // Ranges end where blocks end, so that each range decides on long
     // quoted fields as one scan through the file would.
@@ -104,10 +195,27 @@ void CsvDataProvider::ConstructIndexMap(std::size_t blockSize)
         std::string header;
         ReadRecordBytes(m_Stream, m_RecordOffsets[0], RecordEnd(0), header);
         TrimRecordEnd(header);
-        Chem::CsvUtilities::GetFields(header, m_ColumnTitles);
-        m_RecordOffsets.DropFront(1);
+        if (m_Options.titles) {
+            Chem::CsvUtilities::GetFields(header, m_ColumnTitles, m_Options.separator);
+            m_RecordOffsets.DropFront(1);
+        } else {
+            // Without titles, the first row tells how many columns there are.
+            const std::size_t fields =
+                Chem::CsvUtilities::CountFields(header.data(), header.size(), m_Options.separator);
+            for (std::size_t k = 1; k <= fields; ++k)
+                m_ColumnTitles.push_back("Column " + std::to_string(k));
+        }
     }
     m_Stream.clear();
+    if (m_Options.extraColumns) {
+        IStreamSource records(m_Stream);
+        const std::size_t most = MostFields(records);
+        if (records.HasReadError())
+            throw Host::OrvixException("CsvDataProvider", __LINE__, L"Unable to read file.");
+        for (std::size_t k = m_ColumnTitles.size(); k <= most; ++k)
+            m_ColumnTitles.push_back("Column " + std::to_string(k));
+        m_Stream.clear();
+    }
 }
 
 namespace {
@@ -250,7 +358,7 @@ const std::vector<std::string>& CsvDataProvider::SplitRecord(int row)
     m_SplitFields.push_back(std::to_string(row + 1));
     if (read) {
         TrimRecordEnd(m_Line);
-        Chem::CsvUtilities::GetFields(m_Line, m_SplitFields);
+        Chem::CsvUtilities::GetFields(m_Line, m_SplitFields, m_Options.separator);
     }
     // A failed read (the file shrank, the stream broke) is not kept, so the
     // next read tries again.

@@ -12,6 +12,7 @@
 #include "host/InputStream.h"
 #include "host/TableDataProviderBase.h"
 #include "index/RecordOffsets.h"
+#include "text/CsvOptions.h"
 
 namespace VorlatImportExport {
 
@@ -19,7 +20,8 @@ class ByteSource;
 struct RecordScan;
 
 // A comma-separated text file as a read-only table. The first record holds
-// the column titles, every later record is a row. A record is a line, or
+// the column titles, every later record is a row (other separators, files
+// without titles and comment lines: CsvOptions). A record is a line, or
 // several where a quoted field holds line breaks; lines end in LF, CR LF or
 // a lone CR, and a UTF-8 byte-order mark at the start is skipped. The file
 // is never loaded: the constructor records where each record starts, and a
@@ -50,6 +52,13 @@ public:
     // the stream.
     CsvDataProvider(std::istream& stream, boost::shared_ptr<Host::InputStream> input,
                     std::size_t indexBlockSize = DefaultIndexBlockSize);
+    // A file written another way: its separator, whether it has a title
+    // line, comment lines before it (see CsvOptions). input may be null.
+    // Throws as above, and std::invalid_argument for a separator that is
+    // none of those CsvOptions names.
+    CsvDataProvider(std::istream& stream, const CsvOptions& options,
+                    boost::shared_ptr<Host::InputStream> input = boost::shared_ptr<Host::InputStream>(),
+                    std::size_t indexBlockSize = DefaultIndexBlockSize);
     CsvDataProvider(const CsvDataProvider& other);
     CsvDataProvider& operator=(const CsvDataProvider&) = delete;
     ~CsvDataProvider() override;
@@ -75,9 +84,20 @@ public:
     // Bytes the index of record starts holds: about 2.3 a row for lines of
     // 100 bytes.
     std::size_t GetIndexMemoryUsage() const;
+    // The byte between fields the table reads with: the one the options
+    // gave, or found.
+    char GetSeparator() const { return m_Options.separator; }
 
 private:
-    static void TrimRecordEnd(std::string& record);
+    // The record's size without the blanks and line end after it (the
+    // separator, a tab, is no blank there).
+    static std::size_t TrimmedSize(const char* record, std::size_t size, char separator);
+    void TrimRecordEnd(std::string& record) const;
+    // Where the first line from start on that does not begin with prefix
+    // starts.
+    std::int64_t SkipCommentLines(ByteSource& source, std::int64_t start, const std::string& prefix) const;
+    // The most fields a record of the table has.
+    std::size_t MostFields(ByteSource& source) const;
     void ConstructIndexMap(std::size_t blockSize);
     // The index pass on several threads, range by range; returns where the
     // data ends.
@@ -91,6 +111,7 @@ private:
 
     std::istream& m_Stream;
     boost::shared_ptr<Host::InputStream> m_Input;
+    CsvOptions m_Options;
     std::vector<std::string> m_ColumnTitles;
     RecordOffsets m_RecordOffsets;
     std::int64_t m_EndOffset = 0;

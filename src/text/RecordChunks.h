@@ -25,7 +25,8 @@ inline std::uint64_t PrefixXor(std::uint64_t x)
     return x;
 }
 
-inline bool IsSeparator(char c) { return c == ',' || c == '\n' || c == '\r'; }
+// Whether a quote after c may open a quoted field: c ends a field or a line.
+inline bool IsFieldEnd(char c, char separator) { return c == separator || c == '\n' || c == '\r'; }
 
 // Scans [p, last) 64 bytes at a time while a byte is left after them (a
 // CR's partner): quotes are paired by their parity, and record ends are the
@@ -35,7 +36,7 @@ inline bool IsSeparator(char c) { return c == ',' || c == '\n' || c == '\r'; }
 // knowing every rule. Chunk gives the 64-bit masks of a byte value.
 template <class Chunk>
 inline const char* ChunkStepsWith(const char* p, const char* first, const char* last, std::int64_t base, bool quotes,
-                                  ScanState& state, bool& closedBefore, RecordStartSink& offsets)
+                                  char separator, ScanState& state, bool& closedBefore, RecordStartSink& offsets)
 {
     // Record starts go to a local batch, handed over through the sink's
     // Append: this template is also built for AVX2, and inline members of
@@ -66,8 +67,8 @@ inline const char* ChunkStepsWith(const char* p, const char* first, const char* 
         const std::uint64_t opens = q & inside;
         const std::uint64_t closes = q & ~inside;
         const char before = p > first ? p[-1] : state.previous;
-        const std::uint64_t separators = chunk.Mask(',') | lf | cr;
-        const std::uint64_t mayOpen = (separators << 1) | static_cast<std::uint64_t>(IsSeparator(before)) |
+        const std::uint64_t separators = chunk.Mask(separator) | lf | cr;
+        const std::uint64_t mayOpen = (separators << 1) | static_cast<std::uint64_t>(IsFieldEnd(before, separator)) |
                                       (closes << 1) | static_cast<std::uint64_t>(closedBefore);
         if (opens & ~mayOpen)
             break;
@@ -100,6 +101,6 @@ inline const char* ChunkStepsWith(const char* p, const char* first, const char* 
 
 // The steps built for the processor at hand (AVX2 where it has it).
 const char* ChunkSteps(const char* p, const char* first, const char* last, std::int64_t base, bool quotes,
-                       ScanState& state, bool& closedBefore, RecordStartSink& offsets);
+                       char separator, ScanState& state, bool& closedBefore, RecordStartSink& offsets);
 
 } // namespace VorlatImportExport

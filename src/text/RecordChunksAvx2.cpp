@@ -31,9 +31,9 @@ struct Avx2Chunk {
 } // namespace
 
 const char* ChunkStepsAvx2(const char* p, const char* first, const char* last, std::int64_t base, bool quotes,
-                           ScanState& state, bool& closedBefore, RecordStartSink& offsets)
+                           char separator, ScanState& state, bool& closedBefore, RecordStartSink& offsets)
 {
-    return ChunkStepsWith<Avx2Chunk>(p, first, last, base, quotes, state, closedBefore, offsets);
+    return ChunkStepsWith<Avx2Chunk>(p, first, last, base, quotes, separator, state, closedBefore, offsets);
 }
 
 } // namespace VorlatImportExport

@@ -81,22 +81,22 @@ struct Sse2Chunk {
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 const char* ChunkStepsAvx2(const char* p, const char* first, const char* last, std::int64_t base, bool quotes,
-                           ScanState& state, bool& closedBefore, RecordStartSink& offsets);
+                           char separator, ScanState& state, bool& closedBefore, RecordStartSink& offsets);
 #endif
 
 const char* ChunkSteps(const char* p, const char* first, const char* last, std::int64_t base, bool quotes,
-                       ScanState& state, bool& closedBefore, RecordStartSink& offsets)
+                       char separator, ScanState& state, bool& closedBefore, RecordStartSink& offsets)
 {
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2)
-        return ChunkStepsAvx2(p, first, last, base, quotes, state, closedBefore, offsets);
+        return ChunkStepsAvx2(p, first, last, base, quotes, separator, state, closedBefore, offsets);
 #endif
 #if defined(__SSE2__)
-    return ChunkStepsWith<Sse2Chunk>(p, first, last, base, quotes, state, closedBefore, offsets);
+    return ChunkStepsWith<Sse2Chunk>(p, first, last, base, quotes, separator, state, closedBefore, offsets);
 #else
     // No vector steps here: the byte-by-byte loop reads it all.
-    (void)first, (void)last, (void)base, (void)quotes, (void)state, (void)closedBefore, (void)offsets;
+    (void)first, (void)last, (void)base, (void)quotes, (void)separator, (void)state, (void)closedBefore, (void)offsets;
     return p;
 #endif
 }
@@ -166,7 +166,7 @@ std::int64_t ScanRecordStarts(ByteSource& source, const RecordScan& scan, std::i
         // partner); the byte-by-byte loop below reads the rest, and a chunk
         // whose quotes need every rule.
         bool closedBefore = false; // the byte before p closed a quoted field
-        p = ChunkSteps(p, first, last, base, scan.quotes, state, closedBefore, offsets);
+        p = ChunkSteps(p, first, last, base, scan.quotes, scan.separator, state, closedBefore, offsets);
         // A quote right after a closing one is a doubled quote: the field
         // goes on.
         if (closedBefore && p < last && *p == '"') {
@@ -220,7 +220,7 @@ std::int64_t ScanRecordStarts(ByteSource& source, const RecordScan& scan, std::i
             } else {
                 // A quote opens a field only at its start.
                 const char before = s > first ? s[-1] : state.previous;
-                if (before == ',' || before == '\n' || before == '\r') {
+                if (before == scan.separator || before == '\n' || before == '\r') {
                     state.inQuotes = true;
                     state.quoteOpenedAt = base + (s - first);
                     state.firstBreakInQuote = -1;

@@ -17,6 +17,8 @@ struct RecordScan {
     // whose line breaks belong to the field (CSV), or is a byte like any
     // other (Quenbar).
     bool quotes = true;
+    // The byte between fields: a quote after it opens a quoted field.
+    char separator = ',';
     // A quoted field still open after this many bytes, or at the end of the
     // data, is taken for a stray quote: its record ends at the first line
     // end after the quote, and the scan goes on from there.
@@ -51,7 +53,8 @@ struct ScanState {
 // each record end unless the data ends there. A record ends at a line end
 // outside a quoted field: a line feed, a carriage return and line feed, or
 // a carriage return alone (old Mac files). A quoted field starts with a
-// double quote at the start of a field (at a record start or after a comma)
+// double quote at the start of a field (at a record start or after the
+// separator, a comma unless the scan says otherwise)
 // and ends at a double quote that is not doubled; a quote elsewhere is text.
 //
 // Reads in blocks and looks at 64 bytes at a time (SSE2, or AVX2 where the
