@@ -210,6 +210,39 @@ TEST(VorlatCli, Mol2QuenbarAndGroups)
     EXPECT_EQ(RunTool("group " + Example + " --by activity_class --members 99").status, 1);
 }
 
+TEST(VorlatCli, CsvDialectsChosenOrFound)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("vorlat-dialects-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const auto write = [&dir](const std::string& name, const std::string& text) {
+        std::ofstream(dir / name, std::ios::binary) << text;
+        return "'" + (dir / name).string() + "'";
+    };
+    // A spreadsheet's export under a European locale: found, and said so.
+    const std::string european = write("eu.csv", "Name;MW\r\nAspirin;180,16\r\nCaffeine;194,19\r\n");
+    Result result = RunTool("show " + european + " --format csv");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Index,Name,MW\n1,Aspirin,\"180,16\"\n2,Caffeine,\"194,19\"\n");
+    EXPECT_NE(result.err.find("with semicolons between fields"), std::string::npos) << result.err;
+    // Chosen, the separator is used as given and nothing is said.
+    result = RunTool("show " + european + " --separator , --format csv");
+    EXPECT_EQ(result.out, "Index,Name;MW\n1,Aspirin;180\n2,Caffeine;194\n");
+    EXPECT_EQ(result.err, "");
+    // Tab-separated by name, a dump without titles, a comment before them.
+    result = RunTool("show " + write("t.tsv", "x\n1\n") + " --format csv");
+    EXPECT_EQ(result.out, "Index,x\n1,1\n") << result.err;
+    result = RunTool("show " + write("dump.txt", "# exported\n1|a\n2|b|c\n") +
+                     " --comment '#' --separator '|' --no-titles --extra-columns --format csv");
+    EXPECT_EQ(result.out, "Index,Column 1,Column 2,Column 3\n1,1,a,\n2,2,b,c\n") << result.err;
+    // A tab-separated .txt may be a Quenbar table: the user says which.
+    result = RunTool(std::string("show '") + VORLAT_EXAMPLES_DATA_DIR + "/compounds-quenbar.txt'");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("--type quenbar, or --type csv"), std::string::npos) << result.err;
+    EXPECT_EQ(RunTool("show " + SdExample + " --no-titles").status, 1);
+    EXPECT_EQ(RunTool("show " + european + " --separator :").status, 1);
+    std::filesystem::remove_all(dir);
+}
+
 TEST(VorlatCli, ExportEscapesTextAndDrawsStructures)
 {
     // A record named with markup characters, a value that is not UTF-8, and

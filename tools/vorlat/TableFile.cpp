@@ -24,6 +24,7 @@
 #include "molecule/SDDataProvider.h"
 #include "text/QuenbarDataProvider.h"
 #include "text/CsvDataProvider.h"
+#include "text/CsvOptions.h"
 
 namespace vorlat {
 
@@ -38,7 +39,58 @@ std::string Lower(std::string text)
     return text;
 }
 
-FileType TypeOf(const std::string& path, const std::string& type)
+// The first bytes of a file, without a byte-order mark and without the
+// lines before the titles that begin with comment (when it is not empty).
+std::string Head(const std::string& path, const std::string& comment)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string head(64 << 10, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    std::size_t start = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    while (!comment.empty() && head.compare(start, comment.size(), comment) == 0) {
+        const std::size_t end = head.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            return std::string();
+        start = end + (head.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return head.substr(start);
+}
+
+char SeparatorNamed(const std::string& name)
+{
+    if (name == "," || name == "comma")
+        return ',';
+    if (name == ";" || name == "semicolon")
+        return ';';
+    if (name == "tab" || name == "\t" || name == "\\t")
+        return '\t';
+    if (name == "|" || name == "bar")
+        return '|';
+    throw UserError("unknown separator \"" + name + "\"; known: , ; tab |");
+}
+
+const char* SeparatorName(char separator)
+{
+    switch (separator) {
+    case ';':
+        return "semicolons";
+    case '\t':
+        return "tabs";
+    case '|':
+        return "bars";
+    default:
+        return "commas";
+    }
+}
+
+bool CsvWritingGiven(const OpenOptions& options)
+{
+    return !options.separator.empty() || options.noTitles || !options.comment.empty() || options.extraColumns;
+}
+
+FileType TypeOf(const std::string& path, const std::string& type, const std::string& readFrom,
+                const OpenOptions& options)
 {
     if (!type.empty()) {
         if (type == "csv")
@@ -52,12 +104,25 @@ FileType TypeOf(const std::string& path, const std::string& type)
         throw UserError("unknown file type \"" + type + "\"; known types: " + KnownTypes);
     }
     const std::string extension = Lower(std::filesystem::path(path).extension().string());
-    if (extension == ".csv")
+    if (extension == ".csv" || extension == ".tsv")
         return FileType::Csv;
     if (extension == ".sdf" || extension == ".sd")
         return FileType::Sd;
     if (extension == ".mol2")
         return FileType::Mol2;
+    if (extension == ".txt") {
+        // A text table: CSV when asked for one, or when its first lines use
+        // commas, semicolons or bars without doubt. Tabs could be a Quenbar
+        // table as well as a tab-separated one: the user says which.
+        if (CsvWritingGiven(options))
+            return FileType::Csv;
+        const char separator = VorlatImportExport::CsvOptions::DetectSeparator(Head(readFrom, options.comment));
+        if (separator != 0 && separator != '\t')
+            return FileType::Csv;
+        throw UserError("cannot tell whether " + path +
+                        " is a Quenbar or a CSV table; give --type quenbar, or --type csv (--separator tab for "
+                        "tab-separated fields)");
+    }
     throw UserError("cannot tell the type of " + path + " from its name; give it with --type (known types: " +
                     KnownTypes + "; a Quenbar text table needs --type quenbar)");
 }
@@ -136,8 +201,9 @@ std::string OneLine(std::string text)
 
 } // namespace
 
-TableFile::TableFile(const std::string& name, const std::string& type) : m_Path(name)
+TableFile::TableFile(const std::string& name, const OpenOptions& options) : m_Path(name)
 {
+    const std::string& type = options.type;
     std::error_code error;
     if (std::filesystem::is_directory(name, error))
         throw UserError("cannot open " + name + ": it is a directory");
@@ -151,14 +217,18 @@ TableFile::TableFile(const std::string& name, const std::string& type) : m_Path(
     if (piped) {
         if (fileTypeName.empty()) {
             const std::string extension = Lower(std::filesystem::path(name).extension().string());
-            if (name == "-" || (extension != ".csv" && extension != ".sdf" && extension != ".sd" && extension != ".mol2"))
+            if (name == "-" || (extension != ".csv" && extension != ".tsv" && extension != ".txt" &&
+                                extension != ".sdf" && extension != ".sd" && extension != ".mol2"))
                 fileTypeName = "?";
         }
         path = Spool(name, m_SpoolDescriptor);
         if (fileTypeName == "?")
             fileTypeName = SniffType(path);
     }
-    const FileType fileType = TypeOf(name, fileTypeName);
+    const FileType fileType = TypeOf(name, fileTypeName, path, options);
+    if (fileType != FileType::Csv && CsvWritingGiven(options))
+        throw UserError("--separator, --no-titles, --comment and --extra-columns are for CSV files; " + name +
+                        " is none");
 
     errno = 0;
     m_Stream = std::make_unique<std::ifstream>(path, std::ios::in | std::ios::binary);
@@ -181,7 +251,23 @@ TableFile::TableFile(const std::string& name, const std::string& type) : m_Path(
             // The index pass's threads read the file side by side through
             // a file input stream of their own.
             boost::shared_ptr<Host::InputStream> input(new Host::FileInputStream(path));
-            m_Table.reset(new VorlatImportExport::CsvDataProvider(*m_Stream, input));
+            VorlatImportExport::CsvOptions csv;
+            csv.titles = !options.noTitles;
+            csv.commentPrefix = options.comment;
+            csv.extraColumns = options.extraColumns;
+            if (!options.separator.empty()) {
+                csv.separator = SeparatorNamed(options.separator);
+            } else {
+                // Found from the first lines; else what the name says.
+                csv.separator = VorlatImportExport::CsvOptions::DetectSeparator(Head(path, options.comment));
+                const bool tsv = Lower(std::filesystem::path(name).extension().string()) == ".tsv";
+                if (csv.separator == 0)
+                    csv.separator = tsv ? '\t' : ',';
+                else if (csv.separator != (tsv ? '\t' : ','))
+                    std::cerr << "vorlat: reading " << name << " with " << SeparatorName(csv.separator)
+                              << " between fields, as its first lines have them (--separator chooses)\n";
+            }
+            m_Table.reset(new VorlatImportExport::CsvDataProvider(*m_Stream, csv, input));
             if (announce)
                 std::cerr << "\r\033[K" << std::flush;
             break;

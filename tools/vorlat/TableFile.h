@@ -24,17 +24,27 @@ public:
 
 enum class FileType { Csv, Quenbar, Sd, Mol2 };
 
+// How to open a file: its type, and for a CSV file how it is written.
+struct OpenOptions {
+    std::string type;      // "csv", "quenbar", "sd", "mol2"; empty: from the name
+    std::string separator; // ",", ";", "tab" (or a tab), "|"; empty: found from the first lines
+    bool noTitles = false; // the first line is a row, not the titles
+    std::string comment;   // lines beginning with it before the titles are passed over
+    bool extraColumns = false; // fields beyond the titles get columns of their own
+};
+
 // An open file and the table over it. The streams live as long as the table.
 class TableFile {
 public:
     // Opens path as the given type ("csv", "quenbar", "sd", "mol2"), or by
-    // its extension (.csv, .sdf, .sd, .mol2) when type is empty; large files
-    // show a progress bar while they are indexed and Ctrl-C cancels. "-"
-    // (standard input) and pipes are copied into a temporary file first
-    // (their type, when neither --type nor the name tells, from their first
-    // bytes). Throws UserError when the file cannot be opened, read or
-    // indexed.
-    TableFile(const std::string& path, const std::string& type);
+    // its extension (.csv, .tsv, .txt, .sdf, .sd, .mol2) when type is empty;
+    // large files show a progress bar while they are indexed and Ctrl-C
+    // cancels. "-" (standard input) and pipes are copied into a temporary
+    // file first (their type, when neither --type nor the name tells, from
+    // their first bytes). A CSV file's separator, unless given, is found
+    // from its first lines (said on standard error when it is not a comma).
+    // Throws UserError when the file cannot be opened, read or indexed.
+    TableFile(const std::string& path, const OpenOptions& options);
     ~TableFile();
 
     const std::string& Path() const { return m_Path; }

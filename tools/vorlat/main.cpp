@@ -32,7 +32,7 @@ namespace {
 
 struct ShowOptions {
     std::string file;
-    std::string type;
+    vorlat::OpenOptions open;
     std::string rows;
     std::vector<std::string> columns;
     std::string format = "text";
@@ -41,7 +41,7 @@ struct ShowOptions {
 
 struct GroupOptions {
     std::string file;
-    std::string type;
+    vorlat::OpenOptions open;
     std::vector<std::string> by;
     std::string rank;
     bool last = false;
@@ -53,7 +53,7 @@ struct GroupOptions {
 
 struct ExportOptions {
     std::string file;
-    std::string type;
+    vorlat::OpenOptions open;
     std::string html;
     std::string csv;
     std::string json;
@@ -63,7 +63,7 @@ struct ExportOptions {
 
 struct QueryOptions {
     std::string file;
-    std::string type;
+    vorlat::OpenOptions open;
     std::vector<std::string> equal;
     std::string groupBy;
     std::vector<std::string> groups;
@@ -74,14 +74,29 @@ struct QueryOptions {
     int width = -1;
 };
 
+// The options that say how to open FILE, for every subcommand.
+void AddOpenOptions(CLI::App* command, vorlat::OpenOptions& open)
+{
+    command->add_option("--type", open.type, "The file's type, whatever its name")
+        ->check(CLI::IsMember({"csv", "quenbar", "sd", "sdf", "mol2"}));
+    command->add_option("--separator", open.separator,
+                        "CSV: the byte between fields: , ; tab or | (default: found from the first lines)");
+    command->add_flag("--no-titles", open.noTitles,
+                      "CSV: the first line is a row, and the columns are titled Column 1, Column 2, ...");
+    command->add_option("--comment", open.comment,
+                        "CSV: pass over the lines before the titles that begin with this text (such as #)");
+    command->add_flag("--extra-columns", open.extraColumns,
+                      "CSV: fields beyond the titles get columns of their own (reads the file once more)");
+}
+
 std::string VersionText()
 {
     return std::string("vorlat ") + VORLAT_VERSION + " (RDKit " + Chem::ToolkitVersion() + ")";
 }
 
-int Info(const std::string& path, const std::string& type)
+int Info(const std::string& path, const vorlat::OpenOptions& open)
 {
-    const vorlat::TableFile file(path, type);
+    const vorlat::TableFile file(path, open);
     Host::ITableDataProvider& table = *file.Table();
     std::cout << path << '\n'
               << "rows: " << table.GetRowCount() << '\n'
@@ -158,7 +173,7 @@ int Query(const QueryOptions& options)
     if (!options.groups.empty() && options.groupBy.empty())
         throw vorlat::UserError("--groups needs --group-by");
 
-    const vorlat::TableFile file(options.file, options.type);
+    const vorlat::TableFile file(options.file, options.open);
     const boost::shared_ptr<Host::ITableDataProvider> table = file.Table();
     const boost::shared_ptr<VorlatImportExport::TableDataAnalyzer> analyzer(
         new VorlatImportExport::TableDataAnalyzer(table));
@@ -273,7 +288,7 @@ int Query(const QueryOptions& options)
 
 int Group(const GroupOptions& options)
 {
-    const vorlat::TableFile file(options.file, options.type);
+    const vorlat::TableFile file(options.file, options.open);
     const boost::shared_ptr<Host::ITableDataProvider> table = file.Table();
     const std::vector<int> by = vorlat::ResolveColumns(options.by, *table);
     const int rank = options.rank.empty() ? -1 : OneColumn(options.rank, *table);
@@ -315,7 +330,7 @@ int Export(const ExportOptions& options)
 {
     if (options.html.empty() && options.csv.empty() && options.json.empty())
         throw vorlat::UserError("export needs --html, --csv or --json and a file to write");
-    const vorlat::TableFile file(options.file, options.type);
+    const vorlat::TableFile file(options.file, options.open);
     Host::ITableDataProvider& table = *file.Table();
     const int rowCount = table.GetRowCount();
     // The first 500 rows unless told otherwise: a page of millions of
@@ -344,7 +359,7 @@ int Export(const ExportOptions& options)
 int Show(const ShowOptions& options)
 {
     const std::string path = options.file.empty() ? vorlat::BundledExamplePath() : options.file;
-    const vorlat::TableFile file(path, options.type);
+    const vorlat::TableFile file(path, options.open);
     Host::ITableDataProvider& table = *file.Table();
 
     const int rowCount = table.GetRowCount();
@@ -374,12 +389,11 @@ int main(int argc, char** argv)
     app.set_version_flag("--version", VersionText());
     app.require_subcommand(1);
 
-    const auto FileTypes = CLI::IsMember({"csv", "quenbar", "sd", "sdf", "mol2"});
     ShowOptions show;
     CLI::App* showCommand = app.add_subcommand("show", "Print a file as a table (the bundled example without FILE)");
     showCommand->add_option("FILE", show.file,
-                            "The file to open; its type comes from its extension (.csv, .sdf, .sd, .mol2)");
-    showCommand->add_option("--type", show.type, "The file's type, whatever its name")->check(FileTypes);
+                            "The file to open; its type comes from its extension (.csv, .tsv, .txt, .sdf, .sd, .mol2)");
+    AddOpenOptions(showCommand, show.open);
     showCommand->add_option("--rows", show.rows,
                             "Rows to show, numbered as shown, both ends included: 5:10, 100:, :20, -10: "
                             "(the last ten)");
@@ -391,16 +405,17 @@ int main(int argc, char** argv)
     showCommand->add_option("--width", show.width,
                             "Width of the text table in characters (default: the terminal's; 0: no limit)");
 
-    std::string infoFile, infoType;
+    std::string infoFile;
+    vorlat::OpenOptions infoOpen;
     CLI::App* infoCommand = app.add_subcommand("info", "Print a file's row count, column titles and index time");
     infoCommand->add_option("FILE", infoFile, "The file to open")->required();
-    infoCommand->add_option("--type", infoType, "The file's type, whatever its name")->check(FileTypes);
+    AddOpenOptions(infoCommand, infoOpen);
 
     QueryOptions query;
     CLI::App* queryCommand = app.add_subcommand(
         "query", "Rows that answer a question: equal to texts, groups, largest or smallest per group");
     queryCommand->add_option("FILE", query.file, "The file to open")->required();
-    queryCommand->add_option("--type", query.type, "The file's type, whatever its name")->check(FileTypes);
+    AddOpenOptions(queryCommand, query.open);
     queryCommand->add_option("--equal", query.equal,
                              "COLUMN=TEXT[,TEXT...]: the first row whose cell reads as one of the texts (\\, for a "
                              "comma in a text); repeat it, one COLUMN=TEXT each, for texts with commas")
@@ -423,7 +438,7 @@ int main(int argc, char** argv)
     CLI::App* groupCommand =
         app.add_subcommand("group", "One row per group of rows whose cells in the given columns read the same");
     groupCommand->add_option("FILE", group.file, "The file to open")->required();
-    groupCommand->add_option("--type", group.type, "The file's type, whatever its name")->check(FileTypes);
+    AddOpenOptions(groupCommand, group.open);
     groupCommand->add_option("--by", group.by, "Grouping columns, by title or 0-based number: A,B")
         ->delimiter(',')
         ->required();
@@ -442,7 +457,7 @@ int main(int argc, char** argv)
     CLI::App* exportCommand = app.add_subcommand(
         "export", "Write a file's table as a page with structure drawings (--html), CSV (--csv) or JSON (--json)");
     exportCommand->add_option("FILE", exportOptions.file, "The file to open")->required();
-    exportCommand->add_option("--type", exportOptions.type, "The file's type, whatever its name")->check(FileTypes);
+    AddOpenOptions(exportCommand, exportOptions.open);
     exportCommand->add_option("--html", exportOptions.html, "Write a self-contained HTML page here");
     exportCommand->add_option("--csv", exportOptions.csv, "Write RFC 4180 CSV here (structures as SMILES)");
     exportCommand->add_option("--json", exportOptions.json, "Write JSON here (one object per row)");
@@ -461,7 +476,7 @@ int main(int argc, char** argv)
         if (*showCommand)
             return Show(show);
         if (*infoCommand)
-            return Info(infoFile, infoType);
+            return Info(infoFile, infoOpen);
         if (*queryCommand)
             return Query(query);
         if (*groupCommand)
