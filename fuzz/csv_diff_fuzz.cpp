@@ -7,17 +7,21 @@
 // inside it is one quote; a quote still open at the end of the data was a
 // stray one, and its record ends at the first line end after it. A UTF-8
 // byte-order mark at the start is skipped; trailing blanks and the line end
-// go from a record's end.
+// go from a record's end. The first byte of the input picks the separator
+// (',', ';', tab or '|') and the size of the blocks the index reads.
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include <boost/shared_ptr.hpp>
+
 #include "host/StringConversion.h"
 #include "index/IndexOptions.h"
 #include "support/CsvByTheRules.h"
 #include "text/CsvDataProvider.h"
+#include "text/CsvOptions.h"
 
 namespace {
 
@@ -28,10 +32,12 @@ namespace {
 }
 
 // Compares the table indexed with the current settings with the reference.
-void Check(const std::string& text, std::size_t block, const VorlatTest::CsvByTheRules& expected)
+void Check(const std::string& text, std::size_t block, char separator, const VorlatTest::CsvByTheRules& expected)
 {
     std::istringstream stream(text);
-    VorlatImportExport::CsvDataProvider provider(stream, block);
+    VorlatImportExport::CsvOptions options;
+    options.separator = separator;
+    VorlatImportExport::CsvDataProvider provider(stream, options, boost::shared_ptr<Host::InputStream>(), block);
     if (static_cast<std::size_t>(provider.GetRowCount()) != expected.rows.size())
         Differ("row count", expected.rows.size());
     if (static_cast<std::size_t>(provider.GetColumnCount()) != expected.titles.size())
@@ -57,14 +63,17 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     // quotes fall on block edges and the 64-byte steps run too.
     const std::size_t blocks[] = {1, 2, 3, 7, 64, 65, 100, 1 << 20};
     const std::size_t block = blocks[data[0] % 8];
+    // Its top bits pick the separator.
+    const char separators[] = {',', ';', '\t', '|'};
+    const char separator = separators[data[0] / 32 % 4];
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const VorlatTest::CsvByTheRules expected = VorlatTest::ReadCsvByTheRules(text);
+    const VorlatTest::CsvByTheRules expected = VorlatTest::ReadCsvByTheRules(text, separator);
     VorlatImportExport::IndexOptions::SetThreadCount(1);
-    Check(text, block, expected);
+    Check(text, block, separator, expected);
     // The same on two threads, in ranges of a few blocks.
     VorlatImportExport::IndexOptions::SetThreadCount(2);
     VorlatImportExport::IndexOptions::SetRangeSize(static_cast<std::int64_t>(block) * (1 + data[0] / 8 % 4));
-    Check(text, block, expected);
+    Check(text, block, separator, expected);
     VorlatImportExport::IndexOptions::SetRangeSize(0);
     return 0;
 }

@@ -22,8 +22,9 @@ struct CsvByTheRules {
 // ends at LF, CR LF or a lone CR outside a quoted field; a quote opens a
 // field only at its start and "" inside stays in it; a quote still open at
 // the end was a stray one, and its record ends at the first line end after
-// it. A UTF-8 byte-order mark at the start is skipped.
-inline std::vector<std::string> ReferenceRecords(std::string text)
+// it. A UTF-8 byte-order mark at the start is skipped. separator: the byte
+// between fields.
+inline std::vector<std::string> ReferenceRecords(std::string text, char separator = ',')
 {
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
         text.erase(0, 3);
@@ -50,7 +51,7 @@ inline std::vector<std::string> ReferenceRecords(std::string text)
                 inQuotes = true;
                 quoteAt = i;
             }
-            fieldStart = c == ',';
+            fieldStart = c == separator;
         }
         if (inQuotes) {
             const std::size_t b = text.find_first_of("\r\n", quoteAt);
@@ -67,20 +68,20 @@ inline std::vector<std::string> ReferenceRecords(std::string text)
 
 // What the provider must give: its titles, and row by row the row number,
 // then the typed text of each field of the record, padded to the header's
-// width.
-inline CsvByTheRules ReadCsvByTheRules(const std::string& text)
+// width. A record's end loses its blanks, but not a tab that separates.
+inline CsvByTheRules ReadCsvByTheRules(const std::string& text, char separator = ',')
 {
     using VorlatImportExport::TableDataUtil;
     CsvByTheRules table;
-    std::vector<std::string> records = ReferenceRecords(text);
+    std::vector<std::string> records = ReferenceRecords(text, separator);
     for (std::string& record : records)
-        record.erase(record.find_last_not_of(" \t\n\v\f\r") + 1);
+        record.erase(record.find_last_not_of(separator == '\t' ? " \n\v\f\r" : " \t\n\v\f\r") + 1);
     table.titles = {"Index"};
     if (!records.empty())
-        Chem::CsvUtilities::GetFields(records[0], table.titles);
+        Chem::CsvUtilities::GetFields(records[0], table.titles, separator);
     for (std::size_t r = 1; r < records.size(); ++r) {
         std::vector<std::string> fields{std::to_string(r)};
-        Chem::CsvUtilities::GetFields(records[r], fields);
+        Chem::CsvUtilities::GetFields(records[r], fields, separator);
         fields.resize(table.titles.size());
         for (std::size_t i = 1; i < fields.size(); ++i)
             fields[i] = Host::ToSString(TableDataUtil::BoostAny2WString(TableDataUtil::SStringToBoostAny(fields[i])));

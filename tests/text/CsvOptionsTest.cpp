@@ -2,6 +2,7 @@
 // spreadsheet's export under a European locale, tab-separated tables,
 // dumps without titles, comment lines before the titles.
 #include <algorithm>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "support/CsvByTheRules.h"
 #include "support/IndexSettings.h"
 #include "text/CsvDataProvider.h"
 #include "text/CsvOptions.h"
@@ -142,4 +144,33 @@ TEST(CsvOptions, SeparatorFoundOnlyWithoutDoubt)
     char found = 0;
     EXPECT_EQ(TableOf("a;b,c\n1;2,3\n", Separated(0), &found), "Index|a;b|c|\n1|1;2|3|");
     EXPECT_EQ(found, ',');
+}
+
+TEST(CsvOptions, OtherSeparatorsFollowTheRulesInEveryArrangement)
+{
+    // Random texts over a small alphabet with the separator, commas and
+    // tabs, read in blocks of a few bytes, against the rules read byte by
+    // byte.
+    std::mt19937 random(5);
+    const std::size_t blocks[] = {1, 2, 3, 5, 64, 65, 100, 1 << 20};
+    for (const char separator : {';', '\t', '|'}) {
+        const char alphabet[] = {'a', '1', separator, separator, ',', '\t', '\n', '\r', ' ', '"', '"'};
+        for (int i = 0; i < 1500; ++i) {
+            const bool longer = i % 3 == 0;
+            std::string text(random() % (longer ? 700 : 48), ' ');
+            for (char& c : text)
+                c = longer && random() % 4 != 0 ? 'a' : alphabet[random() % sizeof alphabet];
+            const VorlatTest::CsvByTheRules expected = VorlatTest::ReadCsvByTheRules(text, separator);
+            std::istringstream stream(text);
+            CsvDataProvider table(stream, Separated(separator), boost::shared_ptr<Host::InputStream>(),
+                                  blocks[random() % (sizeof blocks / sizeof blocks[0])]);
+            ASSERT_EQ(table.GetRowCount(), static_cast<int>(expected.rows.size())) << testing::PrintToString(text);
+            ASSERT_EQ(table.GetColumnCount(), static_cast<int>(expected.titles.size())) << testing::PrintToString(text);
+            for (int row = 0; row < table.GetRowCount(); ++row) {
+                std::vector<std::string> values;
+                table.GetRowValues(row, values);
+                ASSERT_EQ(values, expected.rows[static_cast<std::size_t>(row)]) << testing::PrintToString(text);
+            }
+        }
+    }
 }
