@@ -18,11 +18,14 @@ cp "$source"/examples/data/*.mol2 "$source"/tests/data/*.mol2 "$source"/fuzz/see
 cp "$source"/examples/data/compounds-quenbar.txt "$build/corpus/quenbar/"
 cp "$source"/fuzz/seeds/text/* "$build/corpus/text/"
 cp "$source"/fuzz/seeds/validator/* "$build/corpus/validator/"
-# The differential targets: the CSV one reads its block size from the first
-# byte.
+# The differential targets: the CSV one reads its block size and separator
+# from the first byte.
 for f in "$source"/examples/data/*.csv "$source"/tests/data/*.csv; do
   if [ -f "$f" ]; then
     { printf '\005'; cat "$f"; } > "$build/corpus/csv_diff/$(basename "$f")"
+    # The same with semicolons (bits 5-6 of the first byte: 1) and tabs (2).
+    { printf '\045'; tr ',' ';' < "$f"; } > "$build/corpus/csv_diff/semicolons-$(basename "$f")"
+    { printf '\105'; tr ',' '\t' < "$f"; } > "$build/corpus/csv_diff/tabs-$(basename "$f")"
   fi
 done
 cp "$source"/examples/data/*.sdf "$source"/tests/data/*.sdf "$build/corpus/sd_diff/"

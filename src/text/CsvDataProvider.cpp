@@ -1,8 +1,8 @@
 #include "text/CsvDataProvider.h"
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
-#include <algorithm>
 #include <memory>
 #include <stdexcept>
 
