@@ -108,6 +108,12 @@ TEST(VorlatCli, QueriesAnswerTheFourKinds)
     result = RunTool("query " + Example + " --group-by activity_class --groups weak,active --format json");
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(nlohmann::json::parse(result.out).size(), 15u); // 6 weak, 9 active
+    // --all: every match in file order (the default stays the first).
+    result = RunTool("query " + Example + " --equal activity_class=active --all --columns name --format csv");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "name\nCelecoxib\nImatinib\nGefitinib\nErlotinib\nAtorvastatin\nMorphine\nTamoxifen\n"
+                          "Losartan\nSorafenib\n");
+    EXPECT_EQ(RunTool("query " + Example + " --all").status, 1);
     result = RunTool("query " + Example + " --max mol_weight");
     EXPECT_EQ(result.out, "mol_weight: largest 558.65, smallest 129.17\n");
     result = RunTool("query " + Example + " --group-by activity_class --max name");
@@ -272,6 +278,34 @@ TEST(VorlatCli, ExportEscapesTextAndDrawsStructures)
     EXPECT_NE(page.find("<td class=\"mol\"></td>"), std::string::npos);
     // The CSV keeps the file's bytes and quotes what needs it.
     EXPECT_NE(VorlatTest::ReadFile(dir / "odd.csv").find("\"<b>&\"\"quoted\"\"'</b>\""), std::string::npos);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(VorlatCli, ExportWritesEveryRowAndThePageSaysWhatItLeavesOut)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("vorlat-rows-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::string text = "id,v\n";
+    for (int i = 1; i <= 700; ++i)
+        text += std::to_string(i) + "," + std::to_string(i * 2) + "\n";
+    std::ofstream(dir / "long.csv", std::ios::binary) << text;
+    const std::string file = "'" + (dir / "long.csv").string() + "'";
+    const std::string page = (dir / "long.html").string();
+
+    Result result = RunTool("export " + file + " --csv '" + (dir / "out.csv").string() + "' --html '" + page + "'");
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string csv = VorlatTest::ReadFile(dir / "out.csv");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 701);
+    EXPECT_NE(result.err.find("the page shows rows 1-500 of 700"), std::string::npos) << result.err;
+    const std::string html = VorlatTest::ReadFile(page);
+    EXPECT_NE(html.find("700 rows, 3 columns (500 shown; vorlat export --rows writes others)"), std::string::npos);
+    // --rows lifts the page's limit; "-" writes to standard output.
+    result = RunTool("export " + file + " --rows 1:700 --html '" + page + "' --json -");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(nlohmann::json::parse(result.out).size(), 700u);
+    EXPECT_EQ(VorlatTest::ReadFile(page).find("shown"), std::string::npos);
+    EXPECT_EQ(RunTool("export " + file + " --csv - --json -").status, 1);
     std::filesystem::remove_all(dir);
 }
 

@@ -97,7 +97,8 @@ const char* const Script = R"(<script>
 
 } // namespace
 
-void ExportHtml(std::ostream& out, const TableSlice& slice, const std::string& fileName, int rowCount, int columnCount)
+void ExportHtml(std::ostream& out, const TableSlice& slice, const std::string& fileName, int rowCount, int columnCount,
+                bool limited)
 {
     Host::ITableDataProvider& table = slice.table;
     const std::string name = Escape(Host::ToWString(fileName));
@@ -106,12 +107,13 @@ void ExportHtml(std::ostream& out, const TableSlice& slice, const std::string& f
         << Style << "</head>\n<body data-errors=\"0\">\n<h1>" << name << "</h1>\n<p class=\"size\">" << rowCount
         << (rowCount == 1 ? " row, " : " rows, ") << columnCount << " columns";
     if (slice.rows.size() != static_cast<std::size_t>(rowCount))
-        out << " (" << slice.rows.size() << " shown)";
+        out << " (" << slice.rows.size() << " shown" << (limited ? "; vorlat export --rows writes others" : "") << ")";
     out << "</p>\n<table id=\"table\">\n<thead><tr><th>#</th>";
     for (int column : slice.columns)
         out << "<th>" << Escape(table.GetColumnTitle(column)) << "</th>";
     out << "</tr></thead>\n<tbody>\n";
     for (std::size_t i = 0; i < slice.rows.size(); ++i) {
+        slice.RowReached(i);
         const int row = slice.rows[i];
         out << "<tr><td class=\"row num\" data-v=\"" << row + 1 << "\">" << Escape(slice.RowTitle(i)) << "</td>";
         for (int column : slice.columns) {

@@ -1,7 +1,5 @@
 #include "Render.h"
 
-#include "TableFile.h"
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -17,6 +15,7 @@
 #include "host/CfxFormat.h"
 #include "host/StringConversion.h"
 #include "host/TableDataProviderUtilities.h"
+#include "TableFile.h"
 
 namespace vorlat {
 
@@ -208,6 +207,15 @@ void WriteCsvField(std::ostream& out, const std::string& field)
 
 } // namespace
 
+void TableSlice::RowReached(std::size_t i) const
+{
+    if (!progress || i % 256 != 0)
+        return;
+    progress->SetProgress(static_cast<double>(i) / static_cast<double>(rows.size()));
+    if (progress->IsCancelled())
+        throw UserError("writing was cancelled");
+}
+
 void RenderCsv(std::ostream& out, const TableSlice& slice)
 {
     for (std::size_t j = 0; j < slice.columns.size(); ++j) {
@@ -216,7 +224,9 @@ void RenderCsv(std::ostream& out, const TableSlice& slice)
         WriteCsvField(out, Host::ToSString(slice.table.GetColumnTitle(slice.columns[j])));
     }
     out << '\n';
-    for (int row : slice.rows) {
+    for (std::size_t i = 0; i < slice.rows.size(); ++i) {
+        slice.RowReached(i);
+        const int row = slice.rows[i];
         for (std::size_t j = 0; j < slice.columns.size(); ++j) {
             if (j)
                 out << ',';
@@ -267,7 +277,9 @@ void RenderJson(std::ostream& out, const TableSlice& slice)
     }
     out << '[';
     bool first = true;
-    for (int row : slice.rows) {
+    for (std::size_t i = 0; i < slice.rows.size(); ++i) {
+        slice.RowReached(i);
+        const int row = slice.rows[i];
         nlohmann::ordered_json object = nlohmann::ordered_json::object();
         for (std::size_t j = 0; j < slice.columns.size(); ++j)
             object[keys[j]] = JsonValue(slice.table.GetCellData(row, slice.columns[j]));

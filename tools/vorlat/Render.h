@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "host/IProgressMonitor.h"
 #include "host/ITableDataProvider.h"
 
 namespace vorlat {
@@ -17,11 +18,16 @@ struct TableSlice {
     std::vector<int> columns;
     // Titles of the rows shown, in order, when not the table's own.
     std::vector<std::wstring> rowTitles = {};
+    // Hears how far the writing has come, now and then; null: nobody.
+    Host::IProgressMonitor* progress = nullptr;
 
     std::wstring RowTitle(std::size_t i) const
     {
         return i < rowTitles.size() ? rowTitles[i] : table.GetRowTitle(rows[i]);
     }
+    // The i-th row shown is about to be written: tells the progress monitor
+    // every 256 rows, and throws UserError when the user cancelled.
+    void RowReached(std::size_t i) const;
 };
 
 // Aligned columns that fit width terminal cells (0: no limit): row titles

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <clocale>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +19,7 @@
 #include "Render.h"
 #include "Selection.h"
 #include "TableFile.h"
+#include "TerminalProgress.h"
 #include "analysis/GroupBy.h"
 #include "analysis/TDMQuery.h"
 #include "analysis/TableDataAnalyzer.h"
@@ -65,6 +67,7 @@ struct QueryOptions {
     std::string file;
     vorlat::OpenOptions open;
     std::vector<std::string> equal;
+    bool all = false;
     std::string groupBy;
     std::vector<std::string> groups;
     std::string max;
@@ -172,6 +175,8 @@ int Query(const QueryOptions& options)
         throw vorlat::UserError("give --max or --min, not both");
     if (!options.groups.empty() && options.groupBy.empty())
         throw vorlat::UserError("--groups needs --group-by");
+    if (options.all && options.equal.empty())
+        throw vorlat::UserError("--all goes with --equal");
 
     const vorlat::TableFile file(options.file, options.open);
     const boost::shared_ptr<Host::ITableDataProvider> table = file.Table();
@@ -211,9 +216,32 @@ int Query(const QueryOptions& options)
                 texts.push_back(equal.substr(equals + 1));
         }
         const int column = OneColumn(columnName, *table);
-        VorlatImportExport::TDMGetEqualToQuery query(column, AsCellTexts(texts), columnNames);
-        view = query.Query(table, analyzer);
-        what = "first row where " + columnName + " is ";
+        if (options.all) {
+            // Every row whose cell reads as one of the texts, in file order
+            // (the same comparison as the library's query, which stops at
+            // the first).
+            const std::vector<std::wstring> wanted = AsCellTexts(texts);
+            std::vector<int> rows;
+            vorlat::TerminalProgress progress("Searching " + options.file);
+            const int count = table->GetRowCount();
+            for (int row = 0; row < count; ++row) {
+                if (row % 1024 == 0) {
+                    progress.SetProgress(static_cast<double>(row) / count);
+                    if (progress.IsCancelled())
+                        throw vorlat::UserError("searching " + options.file + " was cancelled");
+                }
+                const std::wstring text =
+                    VorlatImportExport::TableDataUtil::BoostAny2WString(table->GetCellData(row, column));
+                if (std::find(wanted.begin(), wanted.end(), text) != wanted.end())
+                    rows.push_back(row);
+            }
+            view.reset(new VorlatImportExport::FilteredTableDataProvider(table, rows, shownColumns));
+            what = "rows where " + columnName + " is ";
+        } else {
+            VorlatImportExport::TDMGetEqualToQuery query(column, AsCellTexts(texts), columnNames);
+            view = query.Query(table, analyzer);
+            what = "first row where " + columnName + " is ";
+        }
         for (std::size_t i = 0; i < texts.size(); ++i)
             what += (i ? " or " : "") + texts[i];
     } else if (options.groupBy.empty()) {
@@ -313,46 +341,82 @@ int Group(const GroupOptions& options)
     return 0;
 }
 
-// Writes one output file; a path that cannot be written is a user error.
+// Writes one output file ("-": standard output), with a progress bar on a
+// terminal; a path that cannot be written is a user error, and Ctrl-C
+// stops with one.
 template <typename Write>
-void WriteFile(const std::string& path, Write write)
+void WriteFile(const std::string& path, vorlat::TableSlice& slice, Write write)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw vorlat::UserError("cannot write " + path + ": " + std::strerror(errno));
-    write(out);
+    const bool standardOutput = path == "-";
+    std::ofstream file;
+    if (!standardOutput) {
+        file.open(path, std::ios::binary | std::ios::trunc);
+        if (!file)
+            throw vorlat::UserError("cannot write " + path + ": " + std::strerror(errno));
+    }
+    std::ostream& out = standardOutput ? std::cout : file;
+    if (standardOutput) {
+        write(out);
+    } else {
+        // The bar on standard error; a file left unfinished is removed.
+        vorlat::TerminalProgress progress("Writing " + path);
+        slice.progress = &progress;
+        try {
+            write(out);
+        } catch (...) {
+            slice.progress = nullptr;
+            file.close();
+            std::remove(path.c_str());
+            throw;
+        }
+        slice.progress = nullptr;
+    }
     out.flush();
     if (!out)
-        throw vorlat::UserError("cannot write " + path + ": " + std::strerror(errno));
+        throw vorlat::UserError("cannot write " + (standardOutput ? std::string("standard output") : path) + ": " +
+                                std::strerror(errno));
 }
+
+// The rows an HTML page holds unless --rows says otherwise.
+const int PageRows = 500;
 
 int Export(const ExportOptions& options)
 {
     if (options.html.empty() && options.csv.empty() && options.json.empty())
         throw vorlat::UserError("export needs --html, --csv or --json and a file to write");
+    if ((options.html == "-") + (options.csv == "-") + (options.json == "-") > 1)
+        throw vorlat::UserError("only one output can go to standard output (-)");
     const vorlat::TableFile file(options.file, options.open);
     Host::ITableDataProvider& table = *file.Table();
     const int rowCount = table.GetRowCount();
-    // The first 500 rows unless told otherwise: a page of millions of
-    // drawings helps nobody.
-    std::vector<int> rows = options.rows.empty() ? vorlat::ParseRowSlice(":500", rowCount)
-                                                 : vorlat::ParseRowSlice(options.rows, rowCount);
-    const vorlat::TableSlice slice{table, rows, vorlat::ResolveColumns(options.columns, table)};
+    // Every row unless told otherwise; the page the first 500, as a browser
+    // would not open millions of drawings, and it says so.
+    const std::vector<int> rows =
+        options.rows.empty() ? vorlat::AllRows(rowCount) : vorlat::ParseRowSlice(options.rows, rowCount);
+    vorlat::TableSlice slice{table, rows, vorlat::ResolveColumns(options.columns, table)};
     // One output reads each row once, in order: the table need not keep the
     // records it parsed. Several read the rows again each, and the records
     // the table keeps spare parsing them again.
     const int outputs = !options.html.empty() + !options.csv.empty() + !options.json.empty();
     if (outputs == 1)
         file.ReadRowsOnce();
-    if (!options.html.empty())
-        WriteFile(options.html, [&](std::ostream& out) {
-            vorlat::ExportHtml(out, slice, std::filesystem::path(options.file).filename().string(), rowCount,
-                               table.GetColumnCount());
+    if (!options.html.empty()) {
+        const bool limited = options.rows.empty() && rowCount > PageRows;
+        vorlat::TableSlice page = slice;
+        if (limited) {
+            page.rows.resize(PageRows);
+            std::cerr << "vorlat: the page shows rows 1-" << PageRows << " of " << rowCount
+                      << "; --rows writes others (such as --rows 1:" << rowCount << ")\n";
+        }
+        WriteFile(options.html, page, [&](std::ostream& out) {
+            vorlat::ExportHtml(out, page, std::filesystem::path(options.file).filename().string(), rowCount,
+                               table.GetColumnCount(), limited);
         });
+    }
     if (!options.csv.empty())
-        WriteFile(options.csv, [&](std::ostream& out) { vorlat::RenderCsv(out, slice); });
+        WriteFile(options.csv, slice, [&](std::ostream& out) { vorlat::RenderCsv(out, slice); });
     if (!options.json.empty())
-        WriteFile(options.json, [&](std::ostream& out) { vorlat::RenderJson(out, slice); });
+        WriteFile(options.json, slice, [&](std::ostream& out) { vorlat::RenderJson(out, slice); });
     return 0;
 }
 
@@ -417,10 +481,13 @@ int main(int argc, char** argv)
     queryCommand->add_option("FILE", query.file, "The file to open")->required();
     AddOpenOptions(queryCommand, query.open);
     queryCommand->add_option("--equal", query.equal,
-                             "COLUMN=TEXT[,TEXT...]: the first row whose cell reads as one of the texts (\\, for a "
+                             "COLUMN=TEXT[,TEXT...]: the first row whose cell reads as one of the texts (--all: every "
+                             "such row; \\, for a "
                              "comma in a text); repeat it, one COLUMN=TEXT each, for texts with commas")
         ->expected(1)
         ->take_all();
+    queryCommand->add_flag("--all", query.all,
+                           "With --equal: every matching row, in file order (without it: the first one)");
     queryCommand->add_option("--group-by", query.groupBy, "Group the rows by this column's text");
     queryCommand->add_option("--groups", query.groups, "Only these groups (with --group-by): A,B,...")
         ->delimiter(',');
@@ -458,10 +525,14 @@ int main(int argc, char** argv)
         "export", "Write a file's table as a page with structure drawings (--html), CSV (--csv) or JSON (--json)");
     exportCommand->add_option("FILE", exportOptions.file, "The file to open")->required();
     AddOpenOptions(exportCommand, exportOptions.open);
-    exportCommand->add_option("--html", exportOptions.html, "Write a self-contained HTML page here");
-    exportCommand->add_option("--csv", exportOptions.csv, "Write RFC 4180 CSV here (structures as SMILES)");
-    exportCommand->add_option("--json", exportOptions.json, "Write JSON here (one object per row)");
-    exportCommand->add_option("--rows", exportOptions.rows, "Rows to write, as in show (default: the first 500)");
+    exportCommand->add_option("--html", exportOptions.html,
+                              "Write a self-contained HTML page here (- for standard output)");
+    exportCommand->add_option("--csv", exportOptions.csv,
+                              "Write RFC 4180 CSV here, structures as SMILES (- for standard output)");
+    exportCommand->add_option("--json", exportOptions.json,
+                              "Write JSON here, one object per row (- for standard output)");
+    exportCommand->add_option("--rows", exportOptions.rows,
+                              "Rows to write, as in show (default: every row; the HTML page: the first 500)");
     exportCommand->add_option("--columns", exportOptions.columns, "Columns to write, by title or 0-based number")
         ->delimiter(',');
 
