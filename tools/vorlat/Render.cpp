@@ -23,7 +23,8 @@ namespace {
 
 // Widths are measured on this many rows; later rows are cut to fit.
 const std::size_t MeasuredRows = 1000;
-// No column grows wider than this many cells before the terminal is considered.
+// No column grows wider than this many cells before the terminal is
+// considered (with a width of 0, no limit at all).
 const int MaxColumnWidth = 40;
 // Columns shrink no further than this when the terminal is narrow.
 const int MinColumnWidth = 6;
@@ -138,7 +139,9 @@ void RenderText(std::ostream& out, const TableSlice& slice, int width, const std
         }
     }
     for (std::size_t j = 1; j <= columnCount; ++j) {
-        widths[j] = std::min(std::max(widths[j], 1), MaxColumnWidth);
+        widths[j] = std::max(widths[j], 1);
+        if (width > 0)
+            widths[j] = std::min(widths[j], MaxColumnWidth);
         numeric[j] = numeric[j] && seenValue[j];
     }
 

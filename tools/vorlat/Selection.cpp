@@ -65,6 +65,11 @@ std::vector<int> ParseRowSlice(const std::string& text, int rowCount)
         first = 1;
     if (last > rowCount)
         last = rowCount;
+    // A slice that names rows the table does not have says so rather than
+    // showing nothing.
+    if (first > last && rowCount > 0 && (first > rowCount || last < 1))
+        throw UserError("--rows " + text + ": the table has " + std::to_string(rowCount) +
+                        (rowCount == 1 ? " row" : " rows") + " (1:" + std::to_string(rowCount) + ")");
 
     std::vector<int> rows;
     for (long long row = first; row <= last; ++row)

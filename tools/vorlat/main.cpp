@@ -92,6 +92,42 @@ void AddOpenOptions(CLI::App* command, vorlat::OpenOptions& open)
                       "CSV: fields beyond the titles get columns of their own (reads the file once more)");
 }
 
+// The option of the command closest to a mistyped one ("--row" for
+// "--rows"): at most two letters added, dropped or changed; "" when none is.
+std::string ClosestOption(const CLI::App& command, const std::string& typed)
+{
+    if (typed.size() < 3 || typed.compare(0, 2, "--") != 0)
+        return std::string();
+    const std::string word = typed.substr(0, typed.find('='));
+    const auto distance = [](const std::string& a, const std::string& b) {
+        std::vector<std::size_t> row(b.size() + 1);
+        for (std::size_t j = 0; j <= b.size(); ++j)
+            row[j] = j;
+        for (std::size_t i = 1; i <= a.size(); ++i) {
+            std::size_t diagonal = row[0];
+            row[0] = i;
+            for (std::size_t j = 1; j <= b.size(); ++j) {
+                const std::size_t above = row[j];
+                row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+                diagonal = above;
+            }
+        }
+        return row[b.size()];
+    };
+    std::string best;
+    std::size_t bestDistance = 3;
+    for (const CLI::Option* option : command.get_options()) {
+        for (const std::string& name : option->get_lnames()) {
+            const std::size_t d = distance(word, "--" + name);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = "--" + name;
+            }
+        }
+    }
+    return best;
+}
+
 std::string VersionText()
 {
     return std::string("vorlat ") + VORLAT_VERSION + " (RDKit " + Chem::ToolkitVersion() + ")";
@@ -434,8 +470,23 @@ int Show(const ShowOptions& options)
 
     std::string caption = path + ": " + std::to_string(rowCount) + (rowCount == 1 ? " row, " : " rows, ") +
                           std::to_string(table.GetColumnCount()) + " columns";
-    if (slice.rows.size() != static_cast<std::size_t>(rowCount))
-        caption += " (" + std::to_string(slice.rows.size()) + " shown)";
+    if (slice.rows.size() != static_cast<std::size_t>(rowCount)) {
+        const std::size_t shown = slice.rows.size();
+        caption += shown == 0   ? " (none shown)"
+                   : shown == 1 ? " (row " + std::to_string(slice.rows.front() + 1) + " shown)"
+                                : " (rows " + std::to_string(slice.rows.front() + 1) + "-" +
+                                      std::to_string(slice.rows.back() + 1) + " shown)";
+    }
+    // The text view leaves out an "Index" column that only repeats the row
+    // numbers beside it; the data formats keep every column.
+    if (options.format == "text" && options.columns.empty()) {
+        const int index = VorlatImportExport::TableDataUtil::FindColumnFromTable(file.Table(), L"Index");
+        bool repeats = index >= 0 && !slice.rows.empty();
+        for (std::size_t i = 0; repeats && i < slice.rows.size(); ++i)
+            repeats = vorlat::CellText(table.GetCellData(slice.rows[i], index)) == slice.RowTitle(i);
+        if (repeats)
+            slice.columns.erase(std::remove(slice.columns.begin(), slice.columns.end(), index), slice.columns.end());
+    }
     Print(slice, options.format, options.width, caption);
     return 0;
 }
@@ -538,6 +589,18 @@ int main(int argc, char** argv)
 
     try {
         app.parse(argc, argv);
+    } catch (const CLI::ExtrasError& error) {
+        // An option mistyped: name the one meant, when one is close.
+        for (const CLI::App* command : app.get_subcommands()) {
+            for (const std::string& extra : command->remaining()) {
+                const std::string suggestion = ClosestOption(*command, extra);
+                if (!suggestion.empty()) {
+                    std::cerr << "vorlat: unknown option " << extra << "; did you mean " << suggestion << "?\n";
+                    return 2;
+                }
+            }
+        }
+        return app.exit(error) == 0 ? 0 : 2;
     } catch (const CLI::ParseError& error) {
         const int code = app.exit(error);
         return code == 0 ? 0 : 2;
