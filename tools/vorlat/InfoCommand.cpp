@@ -1,0 +1,46 @@
+#include "CommandLine.h"
+
+#include <iostream>
+#include <memory>
+
+#include "host/StringConversion.h"
+
+namespace vorlat {
+
+namespace {
+
+struct InfoOptions {
+    std::string file;
+    OpenOptions open;
+};
+
+int Info(const InfoOptions& options)
+{
+    const std::string& path = options.file;
+    const TableFile file(path, options.open);
+    Host::ITableDataProvider& table = *file.Table();
+    std::cout << path << '\n'
+              << "rows: " << table.GetRowCount() << '\n'
+              << "columns: " << table.GetColumnCount() << '\n';
+    for (int column = 0; column < table.GetColumnCount(); ++column)
+        std::cout << "  " << column << "  " << Host::ToSString(table.GetColumnTitle(column)) << '\n';
+    std::cout.precision(3);
+    std::cout << "index time: " << std::fixed << file.IndexSeconds() << " s\n";
+    std::cout.flush();
+    if (!std::cout)
+        throw UserError("could not write the output");
+    return 0;
+}
+
+} // namespace
+
+Command AddInfoCommand(CLI::App& app)
+{
+    const auto options = std::make_shared<InfoOptions>();
+    CLI::App* command = app.add_subcommand("info", "Print a file's row count, column titles and index time");
+    command->add_option("FILE", options->file, "The file to open")->required();
+    AddOpenOptions(command, options->open);
+    return {command, [options] { return Info(*options); }};
+}
+
+} // namespace vorlat
