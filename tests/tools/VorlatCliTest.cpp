@@ -319,6 +319,61 @@ TEST(VorlatCli, ExportWritesEveryRowAndThePageSaysWhatItLeavesOut)
     std::filesystem::remove_all(dir);
 }
 
+TEST(VorlatCli, FilterByExpressionsStructuresAndSort)
+{
+    // Numbers as numbers, texts as texts, regular expressions, and/or/not.
+    Result result = RunTool("filter " + Example +
+                            " --where \"mol_weight < 200 and not (logp > 1.32 or name = 'Metformin')\" "
+                            "--columns name --format csv");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "name\nAspirin\nCaffeine\nDopamine\nTheophylline\n");
+    result = RunTool("filter " + Example + " --where \"name ~ '^[CD]i' and activity_class != 'weak'\" "
+                     "--columns name --format csv");
+    EXPECT_EQ(result.out, "name\nDiclofenac\nCiprofloxacin\n") << result.err;
+    // Substructures in SD structures and in a CSV file's SMILES column;
+    // an exact structure written another way.
+    result = RunTool("filter " + SdExample + " --smarts 'c1ccccc1C(=O)[OH]' --columns Name --format csv");
+    EXPECT_EQ(result.out, "Name\nAspirin\n") << result.err;
+    result = RunTool("filter " + Example + " --smarts '[CX4][NX3;H2]' --where 'logp < 1' --columns name --format csv");
+    EXPECT_EQ(result.out, "name\nDopamine\n") << result.err;
+    result = RunTool("filter " + Example + " --smiles 'OC(=O)c1ccccc1OC(C)=O' --columns name --format csv");
+    EXPECT_EQ(result.out, "name\nAspirin\n") << result.err;
+
+    // Sorted by a column with empty cells (last either way), then a slice of
+    // the result; titles with spaces in backquotes; "is empty".
+    const auto dir = std::filesystem::temp_directory_path() / ("vorlat-filter-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "assay.csv", std::ios::binary) << "id,IC50 (uM),note\n1,5,\n2,,x\n3,0.5,\n4,50,y\n5,,\n";
+    const std::string assay = "'" + (dir / "assay.csv").string() + "'";
+    result = RunTool("filter " + assay + " --where 'id > 0' --sort '`IC50 (uM)`:desc' --columns id --format csv");
+    EXPECT_EQ(result.status, 1); // --sort takes a title as it is, not in backquotes
+    result = RunTool("filter " + assay + " --where 'id > 0' --sort 'IC50 (uM):desc' --columns id --format csv");
+    EXPECT_EQ(result.out, "id\n4\n1\n3\n2\n5\n") << result.err;
+    result = RunTool("filter " + assay + " --where 'id > 0' --sort 'IC50 (uM)' --rows 1:2 --columns id --format csv");
+    EXPECT_EQ(result.out, "id\n3\n1\n") << result.err;
+    result = RunTool("filter " + assay + " --where '`IC50 (uM)` is empty and note is not empty' --columns id "
+                     "--format csv");
+    EXPECT_EQ(result.out, "id\n2\n") << result.err;
+
+    // Errors name the place and what was expected.
+    const std::pair<std::string, std::string> errors[] = {
+        {"logp < 5", "--where, at 1: column `logp` not found; did you mean `logP`?"},
+        {"(logP > 1", "--where, at 10: expected \")\" to close the \"(\" at 1, not the end"},
+        {"logP >", "--where, at 7: expected a number or a quoted text after the comparison, not the end"},
+        {"logP ~ '('", "is no regular expression"},
+        {"logP > 1 logP", "expected \"and\", \"or\" or the end"},
+    };
+    std::ofstream(dir / "p.csv", std::ios::binary) << "logP,x\n1,2\n";
+    for (const auto& [where, message] : errors) {
+        result = RunTool("filter '" + (dir / "p.csv").string() + "' --where \"" + where + "\"");
+        EXPECT_EQ(result.status, 1) << where;
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+    }
+    EXPECT_NE(RunTool("filter " + Example + " --smarts 'C(('").err.find("--smarts: \"C((\" is no SMARTS"),
+              std::string::npos);
+    std::filesystem::remove_all(dir);
+}
+
 TEST(VorlatCli, BadInputGivesOneLineAndStatus1)
 {
     struct Case {

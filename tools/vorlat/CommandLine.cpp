@@ -79,6 +79,19 @@ void Print(const TableSlice& slice, const std::string& format, int width, const 
         throw UserError("could not write the output");
 }
 
+void HideRepeatedIndex(TableSlice& slice)
+{
+    int index = -1;
+    for (const int column : slice.columns)
+        if (slice.table.GetColumnTitle(column) == L"Index")
+            index = column;
+    bool repeats = index >= 0 && !slice.rows.empty();
+    for (std::size_t i = 0; repeats && i < slice.rows.size(); ++i)
+        repeats = CellText(slice.table.GetCellData(slice.rows[i], index)) == slice.RowTitle(i);
+    if (repeats)
+        slice.columns.erase(std::remove(slice.columns.begin(), slice.columns.end(), index), slice.columns.end());
+}
+
 std::vector<std::string> Split(const std::string& text)
 {
     std::vector<std::string> parts(1);

@@ -28,6 +28,7 @@ Command AddInfoCommand(CLI::App& app);
 Command AddQueryCommand(CLI::App& app);
 Command AddGroupCommand(CLI::App& app);
 Command AddExportCommand(CLI::App& app);
+Command AddFilterCommand(CLI::App& app);
 
 // The options that say how to open FILE, for every subcommand.
 void AddOpenOptions(CLI::App* command, OpenOptions& open);
@@ -40,6 +41,9 @@ std::string ClosestOption(const CLI::App& command, const std::string& typed);
 // Prints a table slice in the chosen format (text, csv, json) on standard
 // output.
 void Print(const TableSlice& slice, const std::string& format, int width, const std::string& caption);
+// Leaves out of the slice an "Index" column that only repeats the row
+// titles beside it (for the text view; the data formats keep it).
+void HideRepeatedIndex(TableSlice& slice);
 // A comma list; "\\," is a comma inside a text.
 std::vector<std::string> Split(const std::string& text);
 // A value the user typed, read as a cell is and written back as a cell's

@@ -38,16 +38,8 @@ int Show(const ShowOptions& options)
                                 : " (rows " + std::to_string(slice.rows.front() + 1) + "-" +
                                       std::to_string(slice.rows.back() + 1) + " shown)";
     }
-    // The text view leaves out an "Index" column that only repeats the row
-    // numbers beside it; the data formats keep every column.
-    if (options.format == "text" && options.columns.empty()) {
-        const int index = VorlatImportExport::TableDataUtil::FindColumnFromTable(file.Table(), L"Index");
-        bool repeats = index >= 0 && !slice.rows.empty();
-        for (std::size_t i = 0; repeats && i < slice.rows.size(); ++i)
-            repeats = CellText(table.GetCellData(slice.rows[i], index)) == slice.RowTitle(i);
-        if (repeats)
-            slice.columns.erase(std::remove(slice.columns.begin(), slice.columns.end(), index), slice.columns.end());
-    }
+    if (options.format == "text" && options.columns.empty())
+        HideRepeatedIndex(slice);
     Print(slice, options.format, options.width, caption);
     return 0;
 }

@@ -36,8 +36,8 @@ int main(int argc, char** argv)
     app.set_version_flag("--version", VersionText());
     app.require_subcommand(1);
     const std::vector<vorlat::Command> commands{vorlat::AddShowCommand(app), vorlat::AddInfoCommand(app),
-                                                 vorlat::AddQueryCommand(app), vorlat::AddGroupCommand(app),
-                                                 vorlat::AddExportCommand(app)};
+                                                 vorlat::AddQueryCommand(app), vorlat::AddFilterCommand(app),
+                                                 vorlat::AddGroupCommand(app), vorlat::AddExportCommand(app)};
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,205 @@
+#include "CommandLine.h"
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+#include <memory>
+
+#include "Expression.h"
+#include "Selection.h"
+#include "TerminalProgress.h"
+#include "chem/ChemDoc.h"
+#include "chem/Molecule.h"
+#include "chem/StructureQuery.h"
+#include "host/StringConversion.h"
+
+namespace vorlat {
+
+namespace {
+
+struct FilterOptions {
+    std::string file;
+    OpenOptions open;
+    std::string where;
+    std::string smarts;
+    std::string smiles;
+    std::string smilesColumn;
+    std::string sort;
+    std::string rows;
+    std::vector<std::string> columns;
+    std::string format = "text";
+    int width = -1;
+};
+
+// A row's place in the sorted result: numbers before texts, empty cells
+// last whatever the direction.
+struct SortKey {
+    int row;
+    int kind; // 0: number, 1: text, 2: empty
+    double number;
+    std::wstring text;
+};
+
+void SortRows(std::vector<int>& rows, Host::ITableDataProvider& table, int column, bool descending)
+{
+    std::vector<SortKey> keys;
+    keys.reserve(rows.size());
+    for (const int row : rows) {
+        const boost::any value = table.GetCellData(row, column);
+        SortKey key{row, 2, 0, std::wstring()};
+        if (CellNumber(value, key.number))
+            key.kind = 0;
+        else if (!value.empty() && !(key.text = CellText(value)).empty())
+            key.kind = 1;
+        keys.push_back(std::move(key));
+    }
+    std::stable_sort(keys.begin(), keys.end(), [descending](const SortKey& a, const SortKey& b) {
+        if (a.kind != b.kind)
+            return a.kind < b.kind;
+        if (a.kind == 2)
+            return false;
+        const bool less = a.kind == 0 ? a.number < b.number : a.text < b.text;
+        const bool greater = a.kind == 0 ? b.number < a.number : b.text < a.text;
+        return descending ? greater : less;
+    });
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        rows[i] = keys[i].row;
+}
+
+// The column whose SMILES texts a structure search reads in a table
+// without structures: named, or the first whose title says SMILES.
+int SmilesColumn(Host::ITableDataProvider& table, const std::string& named)
+{
+    if (!named.empty())
+        return OneColumn(named, table);
+    int found = -1;
+    for (int column = 0; column < table.GetColumnCount(); ++column) {
+        std::string title = Host::ToSString(table.GetColumnTitle(column));
+        for (char& c : title)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (title == "smiles")
+            return column;
+        if (found < 0 && title.find("smiles") != std::string::npos)
+            found = column;
+    }
+    if (found < 0)
+        throw UserError("no column of SMILES found (a title such as SMILES or canonical_smiles); name it with "
+                        "--smiles-column");
+    return found;
+}
+
+// A row's structure against the query: a structure cell, or a SMILES text.
+bool StructureMatches(const Chem::StructureQuery& query, const boost::any& value)
+{
+    if (value.type() == typeid(Chem::ChemDoc*)) {
+        Chem::ChemDoc* document = boost::any_cast<Chem::ChemDoc*>(value);
+        if (!document)
+            return false;
+        Chem::DescendentIterator molecules(document->GetTreeRoot(), Chem::Molecule::classType, false, false);
+        return query.Matches(static_cast<const Chem::Molecule*>(molecules.GetNext()));
+    }
+    return !value.empty() && query.MatchesSmiles(Host::ToSString(CellText(value)));
+}
+
+int Filter(const FilterOptions& options)
+{
+    if (options.where.empty() && options.smarts.empty() && options.smiles.empty())
+        throw UserError("filter needs --where, --smarts or --smiles");
+    if (!options.smarts.empty() && !options.smiles.empty())
+        throw UserError("give --smarts or --smiles, not both");
+    const TableFile file(options.file, options.open);
+    Host::ITableDataProvider& table = *file.Table();
+    std::unique_ptr<Expression> expression;
+    if (!options.where.empty())
+        expression.reset(new Expression(options.where, table));
+    std::unique_ptr<Chem::StructureQuery> structure;
+    int structureColumn = -1;
+    if (!options.smarts.empty() || !options.smiles.empty()) {
+        const bool smarts = !options.smarts.empty();
+        try {
+            structure.reset(new Chem::StructureQuery(smarts ? options.smarts : options.smiles,
+                                                     smarts ? Chem::StructureQuery::Kind::Substructure
+                                                            : Chem::StructureQuery::Kind::Exact));
+        } catch (const std::invalid_argument& error) {
+            throw UserError(std::string(smarts ? "--smarts: " : "--smiles: ") + error.what());
+        }
+        // SD and Mol2 tables hold structures; other tables SMILES texts.
+        const bool molecules = table.GetColumnCount() > 0 && table.GetColumnTitle(0) == L"Structure" &&
+                               table.IsChemistryCell(0, 0) == Host::IsChemistry;
+        structureColumn = molecules && options.smilesColumn.empty() ? 0 : SmilesColumn(table, options.smilesColumn);
+    }
+    std::string sortName = options.sort;
+    bool descending = false;
+    const std::size_t colon = sortName.rfind(':');
+    if (colon != std::string::npos && (sortName.substr(colon + 1) == "desc" || sortName.substr(colon + 1) == "asc")) {
+        descending = sortName.substr(colon + 1) == "desc";
+        sortName.resize(colon);
+    }
+    const int sortColumn = sortName.empty() ? -1 : OneColumn(sortName, table);
+    const std::vector<int> shownColumns = ResolveColumns(options.columns, table);
+
+    // Row by row, each read once: the table need not keep parsed records.
+    file.ReadRowsOnce();
+    std::vector<int> matched;
+    {
+        TerminalProgress progress("Filtering " + options.file);
+        const int count = table.GetRowCount();
+        for (int row = 0; row < count; ++row) {
+            if (row % 1024 == 0) {
+                progress.SetProgress(static_cast<double>(row) / count);
+                if (progress.IsCancelled())
+                    throw UserError("filtering " + options.file + " was cancelled");
+            }
+            if ((!expression || expression->Matches(table, row)) &&
+                (!structure || StructureMatches(*structure, table.GetCellData(row, structureColumn))))
+                matched.push_back(row);
+        }
+    }
+    if (sortColumn >= 0)
+        SortRows(matched, table, sortColumn, descending);
+    const std::size_t found = matched.size();
+    if (!options.rows.empty()) {
+        std::vector<int> chosen;
+        for (const int i : ParseRowSlice(options.rows, static_cast<int>(found)))
+            chosen.push_back(matched[static_cast<std::size_t>(i)]);
+        matched.swap(chosen);
+    }
+    TableSlice slice{table, matched, shownColumns};
+    if (options.format == "text" && options.columns.empty())
+        HideRepeatedIndex(slice);
+    std::string caption = options.file + ": " + std::to_string(found) + " of " + std::to_string(table.GetRowCount()) +
+                          (table.GetRowCount() == 1 ? " row" : " rows") + " match";
+    if (matched.size() != found)
+        caption += " (" + std::to_string(matched.size()) + " shown)";
+    Print(slice, options.format, options.width, caption);
+    return 0;
+}
+
+} // namespace
+
+Command AddFilterCommand(CLI::App& app)
+{
+    const auto options = std::make_shared<FilterOptions>();
+    CLI::App* command =
+        app.add_subcommand("filter", "Every row that passes a test (--where) or holds a structure (--smarts, "
+                                     "--smiles), in file order or sorted (--sort)");
+    command->add_option("FILE", options->file, "The file to open")->required();
+    AddOpenOptions(command, options->open);
+    command->add_option("--where", options->where,
+                        "A test such as \"MW < 500 and logP <= 5\": columns compared with numbers or 'texts' "
+                        "(< <= > >= = !=), ~ 'regex', is [not] empty, and, or, not, parentheses; `titles with "
+                        "spaces` in backquotes");
+    command->add_option("--smarts", options->smarts,
+                        "Rows whose structure contains this SMARTS pattern (SD and Mol2 structures, or a CSV "
+                        "file's SMILES column)");
+    command->add_option("--smiles", options->smiles, "Rows whose structure is this one (the same canonical SMILES)");
+    command->add_option("--smiles-column", options->smilesColumn,
+                        "The column of SMILES to search (default: the one titled SMILES, or whose title has it)");
+    command->add_option("--sort", options->sort,
+                        "Order the rows by this column (COLUMN or COLUMN:desc): numbers as numbers, empty cells last");
+    command->add_option("--rows", options->rows, "Rows of the result to show, numbered from 1: 1:20, -10:");
+    AddViewOptions(command, options->columns, options->format, options->width);
+    return {command, [options] { return Filter(*options); }};
+}
+
+} // namespace vorlat
