@@ -374,6 +374,49 @@ TEST(VorlatCli, FilterByExpressionsStructuresAndSort)
     std::filesystem::remove_all(dir);
 }
 
+TEST(VorlatCli, SdExportCopiesRecordsAndWritesOthers)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("vorlat-sdf-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string out = (dir / "out.sdf").string();
+    const auto body = [](const Result& result) { return result.out.substr(result.out.find('\n') + 1); };
+
+    // SD records byte for byte, CR LF kept; a last record cut after its
+    // last value gets the empty line, "$$$$" and line ends it lacks, in the
+    // file's line ends.
+    std::string sd = VorlatTest::ReadFile(std::string(VORLAT_EXAMPLES_DATA_DIR) + "/compounds.sdf");
+    std::string crlf;
+    for (const char c : sd)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    crlf.erase(crlf.rfind("$$$$"));
+    crlf.resize(crlf.size() - 4); // and the empty line and line end before it
+    std::ofstream(dir / "in.sdf", std::ios::binary) << crlf;
+    const std::string in = "'" + (dir / "in.sdf").string() + "'";
+    Result result = RunTool("export " + in + " --rows 11: --sdf '" + out + "'");
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string written = VorlatTest::ReadFile(out);
+    const std::size_t start = crlf.find("Sildenafil");
+    ASSERT_NE(start, std::string::npos);
+    EXPECT_EQ(written.substr(written.size() - 18), "\r\nactive\r\n\r\n$$$$\r\n");
+    EXPECT_EQ(written, crlf.substr(start) + "\r\n\r\n$$$$\r\n");
+    EXPECT_EQ(body(RunTool("show '" + out + "' --columns Name,ID,MolWeight --format csv")),
+              body(RunTool("show " + in + " --rows 11: --columns Name,ID,MolWeight --format csv")));
+
+    // A CSV file's SMILES and cells, and Mol2 structures, read back the same.
+    result = RunTool("export " + Example + " --sdf '" + out + "'");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(body(RunTool("show '" + out + "' --columns Structure,Name,id,mol_weight,logp --format csv")),
+              body(RunTool("show " + Example + " --columns smiles,name,id,mol_weight,logp --format csv")));
+    const std::string mol2 = std::string("'") + VORLAT_EXAMPLES_DATA_DIR + "/compounds.mol2'";
+    result = RunTool("export " + mol2 + " --sdf -");
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::ofstream(dir / "from-mol2.sdf", std::ios::binary) << result.out;
+    EXPECT_EQ(body(RunTool("show '" + (dir / "from-mol2.sdf").string() +
+                           "' --columns Structure,Name,MolWeight,Activity --format csv")),
+              body(RunTool("show " + mol2 + " --columns Structure,Name,MolWeight,Activity --format csv")));
+    std::filesystem::remove_all(dir);
+}
+
 TEST(VorlatCli, BadInputGivesOneLineAndStatus1)
 {
     struct Case {

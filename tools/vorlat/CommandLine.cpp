@@ -1,10 +1,12 @@
 #include "CommandLine.h"
 
 #include <algorithm>
+#include <cctype>
 #include <iostream>
 
 #include "Selection.h"
 #include "frame/TableDataUtil.h"
+#include "host/StringConversion.h"
 
 namespace vorlat {
 
@@ -77,6 +79,32 @@ void Print(const TableSlice& slice, const std::string& format, int width, const 
     std::cout.flush();
     if (!std::cout)
         throw UserError("could not write the output");
+}
+
+int FindSmilesColumn(Host::ITableDataProvider& table)
+{
+    int found = -1;
+    for (int column = 0; column < table.GetColumnCount(); ++column) {
+        std::string title = Host::ToSString(table.GetColumnTitle(column));
+        for (char& c : title)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (title == "smiles")
+            return column;
+        if (found < 0 && title.find("smiles") != std::string::npos)
+            found = column;
+    }
+    return found;
+}
+
+int SmilesColumn(Host::ITableDataProvider& table, const std::string& named)
+{
+    if (!named.empty())
+        return OneColumn(named, table);
+    const int found = FindSmilesColumn(table);
+    if (found < 0)
+        throw UserError("no column of SMILES found (a title such as SMILES or canonical_smiles); name it with "
+                        "--smiles-column");
+    return found;
 }
 
 void HideRepeatedIndex(TableSlice& slice)

@@ -41,6 +41,11 @@ std::string ClosestOption(const CLI::App& command, const std::string& typed);
 // Prints a table slice in the chosen format (text, csv, json) on standard
 // output.
 void Print(const TableSlice& slice, const std::string& format, int width, const std::string& caption);
+// The column of SMILES texts of a table without structures: the one titled
+// SMILES (in any case), else the first whose title has it; -1 when none.
+int FindSmilesColumn(Host::ITableDataProvider& table);
+// The same, or the column named; UserError when there is none.
+int SmilesColumn(Host::ITableDataProvider& table, const std::string& named);
 // Leaves out of the slice an "Index" column that only repeats the row
 // titles beside it (for the text view; the data formats keep it).
 void HideRepeatedIndex(TableSlice& slice);

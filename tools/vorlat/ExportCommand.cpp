@@ -11,6 +11,12 @@
 #include "Export.h"
 #include "Selection.h"
 #include "TerminalProgress.h"
+#include "chem/ChemDoc.h"
+#include "chem/MolBlock.h"
+#include "chem/Molecule.h"
+#include "host/StringConversion.h"
+#include "molecule/Mol2DataProvider.h"
+#include "molecule/SDDataProvider.h"
 
 namespace vorlat {
 
@@ -22,6 +28,7 @@ struct ExportOptions {
     std::string html;
     std::string csv;
     std::string json;
+    std::string sdf;
     std::string rows;
     std::vector<std::string> columns;
 };
@@ -62,14 +69,136 @@ void WriteFile(const std::string& path, TableSlice& slice, Write write)
                         std::strerror(errno));
 }
 
+// The line end a text uses: CR LF when its first line ends so, else LF.
+std::string LineEndOf(const std::string& text)
+{
+    const std::size_t end = text.find_first_of("\r\n");
+    return end != std::string::npos && text.compare(end, 2, "\r\n") == 0 ? "\r\n" : "\n";
+}
+
+// Whether the line is an SD record's end: "$$$$" and nothing after it but
+// blanks.
+bool IsRecordEnd(const std::string& line)
+{
+    return line.compare(0, 4, "$$$$") == 0 && line.find_first_not_of(" \t", 4) == std::string::npos;
+}
+
+// An SD file's records, each copied byte for byte; a record that does not
+// end with a line end and "$$$$" (the last one of some files) gets them, in
+// the file's own line ends.
+void CopySdRecords(std::ostream& out, const TableSlice& slice, VorlatImportExport::SDDataProvider& sd)
+{
+    const boost::shared_ptr<Host::InputStream> input = sd.GetInputStream();
+    std::string record;
+    std::string lineEnd;
+    for (std::size_t i = 0; i < slice.rows.size(); ++i) {
+        slice.RowReached(i);
+        const int row = slice.rows[i];
+        const std::int64_t offset = sd.GetMoleculeOffset(row);
+        const std::int64_t size = sd.GetMoleculeSize(row);
+        if (!input || offset < 0 || size < 0 || !input->Seek(offset))
+            throw UserError("cannot read record " + std::to_string(row + 1) + " of the file again");
+        record.resize(static_cast<std::size_t>(size));
+        std::size_t got = 0;
+        while (got < record.size()) {
+            const std::size_t n = input->Read(record.data() + got, record.size() - got);
+            if (n == 0)
+                break;
+            got += n;
+        }
+        record.resize(got);
+        if (lineEnd.empty())
+            lineEnd = LineEndOf(record);
+        if (!record.empty() && record.back() != '\n' && record.back() != '\r')
+            record += lineEnd;
+        // The last line, and whether an empty line comes before the end:
+        // a data item's value that ran to the end of the file needs one, or
+        // it would run into the "$$$$" added.
+        const std::size_t last = record.find_last_not_of("\r\n");
+        const std::size_t lineStart =
+            last == std::string::npos ? 0 : (record.find_last_of("\r\n", last) == std::string::npos
+                                                 ? 0
+                                                 : record.find_last_of("\r\n", last) + 1);
+        if (last == std::string::npos || !IsRecordEnd(record.substr(lineStart, last + 1 - lineStart))) {
+            const std::size_t ends = record.size() - (last == std::string::npos ? 0 : last + 1);
+            if (last != std::string::npos && ends <= lineEnd.size())
+                record += lineEnd;
+            record += "$$$$" + lineEnd;
+        }
+        out << record;
+    }
+}
+
+// SD records written for a table of other structures: a molfile from the
+// row's structure (a Mol2 structure, or a CSV file's SMILES column; empty
+// without one), named by its "Name" or "name" cell, then every other cell
+// as a data item. A value's empty lines are written as a blank, and a line
+// that would end the record gets one before it, so that every item reads
+// back whole.
+void WriteSdRecords(std::ostream& out, const TableSlice& slice)
+{
+    Host::ITableDataProvider& table = slice.table;
+    const int structure = table.GetColumnCount() > 0 && table.GetColumnTitle(0) == L"Structure" &&
+                                  table.IsChemistryCell(0, 0) == Host::IsChemistry
+                              ? 0
+                              : FindSmilesColumn(table);
+    int name = -1;
+    for (int column = 0; column < table.GetColumnCount() && name < 0; ++column)
+        if (table.GetColumnTitle(column) == L"Name" || table.GetColumnTitle(column) == L"name")
+            name = column;
+    std::vector<int> items;
+    for (const int column : slice.columns) {
+        const std::wstring title = table.GetColumnTitle(column);
+        if (column != name && title != L"Index" && !(structure == 0 && column == 0))
+            items.push_back(column);
+    }
+    const std::string empty = "\n  vorlat\n\n  0  0  0  0  0  0  0  0  0  0999 V2000\nM  END\n";
+    for (std::size_t i = 0; i < slice.rows.size(); ++i) {
+        slice.RowReached(i);
+        const int row = slice.rows[i];
+        const std::string title = name < 0 ? std::string() : Host::ToSString(CellText(table.GetCellData(row, name)));
+        std::string block;
+        if (structure >= 0) {
+            const boost::any value = table.GetCellData(row, structure);
+            if (value.type() == typeid(Chem::ChemDoc*)) {
+                Chem::ChemDoc* document = boost::any_cast<Chem::ChemDoc*>(value);
+                if (document) {
+                    Chem::DescendentIterator molecules(document->GetTreeRoot(), Chem::Molecule::classType, false,
+                                                       false);
+                    block = Chem::MoleculeToMolBlock(static_cast<const Chem::Molecule*>(molecules.GetNext()), title);
+                }
+            } else if (!value.empty()) {
+                block = Chem::SmilesToMolBlock(Host::ToSString(CellText(value)), title);
+            }
+        }
+        out << (block.empty() ? title.substr(0, title.find_first_of("\r\n")) + empty : block);
+        for (const int column : items) {
+            out << "> <" << Host::ToSString(table.GetColumnTitle(column)) << ">\n";
+            const boost::any value = table.GetCellData(row, column);
+            std::string text = value.empty() ? std::string() : Host::ToSString(CellText(value));
+            std::size_t start = 0;
+            while (start < text.size()) {
+                std::size_t end = text.find_first_of("\r\n", start);
+                if (end == std::string::npos)
+                    end = text.size();
+                const std::string line = text.substr(start, end - start);
+                out << (line.empty() || IsRecordEnd(line) ? " " : "") << line << '\n';
+                start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+            }
+            out << '\n';
+        }
+        out << "$$$$\n";
+    }
+}
+
 // The rows an HTML page holds unless --rows says otherwise.
 const int PageRows = 500;
 
 int Export(const ExportOptions& options)
 {
-    if (options.html.empty() && options.csv.empty() && options.json.empty())
-        throw UserError("export needs --html, --csv or --json and a file to write");
-    if ((options.html == "-") + (options.csv == "-") + (options.json == "-") > 1)
+    if (options.html.empty() && options.csv.empty() && options.json.empty() && options.sdf.empty())
+        throw UserError("export needs --html, --csv, --json or --sdf and a file to write");
+    if ((options.html == "-") + (options.csv == "-") + (options.json == "-") + (options.sdf == "-") > 1)
         throw UserError("only one output can go to standard output (-)");
     const TableFile file(options.file, options.open);
     Host::ITableDataProvider& table = *file.Table();
@@ -81,7 +210,7 @@ int Export(const ExportOptions& options)
     // One output reads each row once, in order: the table need not keep the
     // records it parsed. Several read the rows again each, and the records
     // the table keeps spare parsing them again.
-    const int outputs = !options.html.empty() + !options.csv.empty() + !options.json.empty();
+    const int outputs = !options.html.empty() + !options.csv.empty() + !options.json.empty() + !options.sdf.empty();
     if (outputs == 1)
         file.ReadRowsOnce();
     if (!options.html.empty()) {
@@ -101,6 +230,17 @@ int Export(const ExportOptions& options)
         WriteFile(options.csv, slice, [&](std::ostream& out) { RenderCsv(out, slice); });
     if (!options.json.empty())
         WriteFile(options.json, slice, [&](std::ostream& out) { RenderJson(out, slice); });
+    if (!options.sdf.empty()) {
+        // An SD file's own records, byte for byte; other tables written.
+        auto* sd = dynamic_cast<VorlatImportExport::SDDataProvider*>(file.Table().get());
+        const bool copies = sd && !dynamic_cast<VorlatImportExport::Mol2DataProvider*>(sd);
+        WriteFile(options.sdf, slice, [&](std::ostream& out) {
+            if (copies)
+                CopySdRecords(out, slice, *sd);
+            else
+                WriteSdRecords(out, slice);
+        });
+    }
     return 0;
 }
 
@@ -116,6 +256,9 @@ Command AddExportCommand(CLI::App& app)
     command->add_option("--html", options->html, "Write a self-contained HTML page here (- for standard output)");
     command->add_option("--csv", options->csv, "Write RFC 4180 CSV here, structures as SMILES (- for standard output)");
     command->add_option("--json", options->json, "Write JSON here, one object per row (- for standard output)");
+    command->add_option("--sdf", options->sdf,
+                        "Write an SD file here: an SD file's records as they are, other tables' structures as "
+                        "molfiles with their cells as data items (- for standard output)");
     command->add_option("--rows", options->rows,
                         "Rows to write, as in show (default: every row; the HTML page: the first 500)");
     command->add_option("--columns", options->columns, "Columns to write, by title or 0-based number")->delimiter(',');

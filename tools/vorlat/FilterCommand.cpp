@@ -66,28 +66,6 @@ void SortRows(std::vector<int>& rows, Host::ITableDataProvider& table, int colum
         rows[i] = keys[i].row;
 }
 
-// The column whose SMILES texts a structure search reads in a table
-// without structures: named, or the first whose title says SMILES.
-int SmilesColumn(Host::ITableDataProvider& table, const std::string& named)
-{
-    if (!named.empty())
-        return OneColumn(named, table);
-    int found = -1;
-    for (int column = 0; column < table.GetColumnCount(); ++column) {
-        std::string title = Host::ToSString(table.GetColumnTitle(column));
-        for (char& c : title)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (title == "smiles")
-            return column;
-        if (found < 0 && title.find("smiles") != std::string::npos)
-            found = column;
-    }
-    if (found < 0)
-        throw UserError("no column of SMILES found (a title such as SMILES or canonical_smiles); name it with "
-                        "--smiles-column");
-    return found;
-}
-
 // A row's structure against the query: a structure cell, or a SMILES text.
 bool StructureMatches(const Chem::StructureQuery& query, const boost::any& value)
 {
