@@ -10,6 +10,9 @@ PACKAGES="
   pkg-config
   libboost-dev
   librdkit-dev
+  libcairo2-dev
+  libxlsxwriter-dev
+  unzip
   libcli11-dev
   nlohmann-json3-dev
   libgtest-dev

@@ -417,6 +417,41 @@ TEST(VorlatCli, SdExportCopiesRecordsAndWritesOthers)
     std::filesystem::remove_all(dir);
 }
 
+TEST(VorlatCli, XlsxWorkbooksAndPagesDrawStructures)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("vorlat-xlsx-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string book = (dir / "c.xlsx").string();
+    // Read back with unzip: the sheet, and the pictures.
+    const auto unzip = [&dir](const std::string& arguments) {
+        const std::string listing = (dir / "listing").string();
+        EXPECT_EQ(std::system(("unzip " + arguments + " > '" + listing + "' 2>&1").c_str()), 0) << arguments;
+        return VorlatTest::ReadFile(listing);
+    };
+    const auto count = [](const std::string& text, const std::string& what) {
+        std::size_t n = 0;
+        for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    Result result = RunTool("export " + SdExample + " --xlsx '" + book + "'");
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string sheet = unzip("-p '" + book + "' xl/worksheets/sheet1.xml");
+    EXPECT_NE(sheet.find("<pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"/>"),
+              std::string::npos);
+    EXPECT_NE(sheet.find("<c r=\"E2\"><v>180.16</v></c>"), std::string::npos); // a number, as the file has it
+    EXPECT_NE(sheet.find("<t>VX-0001</t>"), std::string::npos);
+    EXPECT_EQ(count(unzip("-l '" + book + "'"), "xl/media/image"), 12u);
+    EXPECT_EQ(unzip("-p '" + book + "' xl/media/image1.png").substr(0, 4), "\x89PNG");
+    // A CSV file's SMILES column is drawn too, in the workbook and on a page.
+    result = RunTool("export " + Example + " --xlsx '" + book + "' --html '" + (dir / "c.html").string() + "'");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(count(unzip("-l '" + book + "'"), "xl/media/image"), 30u);
+    EXPECT_EQ(count(VorlatTest::ReadFile(dir / "c.html"), "<svg"), 30u);
+    EXPECT_EQ(RunTool("export " + Example + " --xlsx -").status, 1);
+    std::filesystem::remove_all(dir);
+}
+
 TEST(VorlatCli, BadInputGivesOneLineAndStatus1)
 {
     struct Case {

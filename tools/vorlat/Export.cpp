@@ -1,5 +1,7 @@
 #include "Export.h"
 
+#include "CommandLine.h"
+
 #include "TableFile.h"
 #include "chem/ChemDoc.h"
 #include "chem/Depiction.h"
@@ -59,6 +61,7 @@ td.num { text-align: right; font-variant-numeric: tabular-nums; }
 td.row { color: #777; text-align: right; }
 td.mol { padding: 0; background: #fff; }
 td.mol svg { display: block; }
+td.mol .smiles { font-size: .75em; color: #555; padding: 0 .4em .3em; word-break: break-all; }
 </style>
 )";
 
@@ -112,6 +115,9 @@ void ExportHtml(std::ostream& out, const TableSlice& slice, const std::string& f
     for (int column : slice.columns)
         out << "<th>" << Escape(table.GetColumnTitle(column)) << "</th>";
     out << "</tr></thead>\n<tbody>\n";
+    // A table of SMILES shows its SMILES column drawn, the text below.
+    const int smiles = table.GetColumnCount() > 0 && table.GetColumnTitle(0) == L"Structure" ? -1
+                                                                                            : FindSmilesColumn(table);
     for (std::size_t i = 0; i < slice.rows.size(); ++i) {
         slice.RowReached(i);
         const int row = slice.rows[i];
@@ -120,6 +126,10 @@ void ExportHtml(std::ostream& out, const TableSlice& slice, const std::string& f
             const boost::any value = table.GetCellData(row, column);
             if (value.type() == typeid(Chem::ChemDoc*)) {
                 out << "<td class=\"mol\">" << Structure(value) << "</td>";
+            } else if (column == smiles && !value.empty()) {
+                const std::wstring text = CellText(value);
+                out << "<td class=\"mol\">" << Chem::SmilesToSvg(Host::ToSString(text), DrawingWidth, DrawingHeight)
+                    << "<div class=\"smiles\">" << Escape(text) << "</div></td>";
             } else if (Host::TableDataProviderUtilities::IsNumeric(value)) {
                 const std::string text = Escape(CellText(value));
                 out << "<td class=\"num\" data-v=\"" << text << "\">" << text << "</td>";

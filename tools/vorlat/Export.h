@@ -16,4 +16,10 @@ namespace vorlat {
 void ExportHtml(std::ostream& out, const TableSlice& slice, const std::string& fileName, int rowCount,
                 int columnCount, bool limited = false);
 
+// An Excel workbook of the slice: a sheet with the titles in a frozen, bold
+// first row, numbers as numbers, and structures (SD and Mol2 structure
+// cells, a CSV file's SMILES column) as pictures in their cells. Throws
+// UserError when the file cannot be written.
+void ExportXlsx(const std::string& path, const TableSlice& slice);
+
 } // namespace vorlat

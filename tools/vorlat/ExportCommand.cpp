@@ -29,6 +29,7 @@ struct ExportOptions {
     std::string csv;
     std::string json;
     std::string sdf;
+    std::string xlsx;
     std::string rows;
     std::vector<std::string> columns;
 };
@@ -196,8 +197,11 @@ const int PageRows = 500;
 
 int Export(const ExportOptions& options)
 {
-    if (options.html.empty() && options.csv.empty() && options.json.empty() && options.sdf.empty())
-        throw UserError("export needs --html, --csv, --json or --sdf and a file to write");
+    if (options.html.empty() && options.csv.empty() && options.json.empty() && options.sdf.empty() &&
+        options.xlsx.empty())
+        throw UserError("export needs --html, --csv, --json, --sdf or --xlsx and a file to write");
+    if (options.xlsx == "-")
+        throw UserError("--xlsx writes a file, not standard output");
     if ((options.html == "-") + (options.csv == "-") + (options.json == "-") + (options.sdf == "-") > 1)
         throw UserError("only one output can go to standard output (-)");
     const TableFile file(options.file, options.open);
@@ -210,7 +214,8 @@ int Export(const ExportOptions& options)
     // One output reads each row once, in order: the table need not keep the
     // records it parsed. Several read the rows again each, and the records
     // the table keeps spare parsing them again.
-    const int outputs = !options.html.empty() + !options.csv.empty() + !options.json.empty() + !options.sdf.empty();
+    const int outputs = !options.html.empty() + !options.csv.empty() + !options.json.empty() + !options.sdf.empty() +
+                        !options.xlsx.empty();
     if (outputs == 1)
         file.ReadRowsOnce();
     if (!options.html.empty()) {
@@ -241,6 +246,18 @@ int Export(const ExportOptions& options)
                 WriteSdRecords(out, slice);
         });
     }
+    if (!options.xlsx.empty()) {
+        TerminalProgress progress("Writing " + options.xlsx);
+        slice.progress = &progress;
+        try {
+            ExportXlsx(options.xlsx, slice);
+        } catch (...) {
+            slice.progress = nullptr;
+            std::remove(options.xlsx.c_str());
+            throw;
+        }
+        slice.progress = nullptr;
+    }
     return 0;
 }
 
@@ -256,6 +273,9 @@ Command AddExportCommand(CLI::App& app)
     command->add_option("--html", options->html, "Write a self-contained HTML page here (- for standard output)");
     command->add_option("--csv", options->csv, "Write RFC 4180 CSV here, structures as SMILES (- for standard output)");
     command->add_option("--json", options->json, "Write JSON here, one object per row (- for standard output)");
+    command->add_option("--xlsx", options->xlsx,
+                        "Write an Excel workbook here: numbers as numbers, a frozen title row, structures as "
+                        "pictures");
     command->add_option("--sdf", options->sdf,
                         "Write an SD file here: an SD file's records as they are, other tables' structures as "
                         "molfiles with their cells as data items (- for standard output)");
