@@ -1,6 +1,9 @@
 #include "chem/StructureQuery.h"
 
 #include <stdexcept>
+#include <string_view>
+
+#include <GraphMol/FileParsers/FileParsers.h>
 
 #include <GraphMol/MolOps.h>
 #include <GraphMol/SmilesParse/SmilesParse.h>
@@ -88,6 +91,44 @@ bool StructureQuery::MatchesSmiles(const std::string& smiles) const
         return m_Impl->Contains(*mol);
     } catch (const std::exception&) {
         return false;
+    }
+}
+
+StructureQuery::Answer StructureQuery::MatchesSdRecord(const char* record, std::size_t size) const
+{
+    if (m_Impl->kind != Kind::Substructure)
+        return Answer::Unreadable;
+    const std::string_view text(record, size);
+    // The molfile: up to the line that begins with "M  END".
+    std::size_t end = text.compare(0, 6, "M  END") == 0 ? 0 : text.find("\nM  END");
+    if (end == std::string_view::npos)
+        return Answer::Unreadable;
+    end = text.find('\n', end + 1);
+    const std::string_view molfile = text.substr(0, end == std::string_view::npos ? size : end + 1);
+    // The counts line (the fourth) tells the atoms, hydrogens included.
+    std::size_t line = 0;
+    for (int k = 0; k < 3 && line != std::string_view::npos; ++k)
+        line = molfile.find('\n', line) == std::string_view::npos ? std::string_view::npos : molfile.find('\n', line) + 1;
+    if (line != std::string_view::npos && molfile.size() >= line + 3 && molfile.find("V3000", line) == std::string_view::npos) {
+        int atoms = 0;
+        bool digits = false;
+        for (std::size_t i = line; i < line + 3; ++i) {
+            if (molfile[i] >= '0' && molfile[i] <= '9') {
+                atoms = atoms * 10 + (molfile[i] - '0');
+                digits = true;
+            }
+        }
+        if (digits && static_cast<unsigned>(atoms) < m_Impl->pattern->getNumAtoms())
+            return Answer::No;
+    }
+    Host::CfxLocalizationEnabler numericConventions(0, "C");
+    try {
+        const std::unique_ptr<RDKit::ROMol> mol(RDKit::MolBlockToMol(std::string(molfile), true, true, true));
+        if (!mol)
+            return Answer::Unreadable;
+        return m_Impl->Contains(*mol) ? Answer::Yes : Answer::No;
+    } catch (const std::exception&) {
+        return Answer::Unreadable;
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,17 @@ public:
     // The same for a molecule given as SMILES (a CSV cell); false when the
     // text is no SMILES.
     bool MatchesSmiles(const std::string& smiles) const;
+
+    enum class Answer { No, Yes, Unreadable };
+    // A substructure search in an SD record's text ([record, record + size),
+    // its molfile up to "M  END" read as the toolkit's own SD reader reads
+    // it: sanitized, hydrogens implied); a record whose counts line has
+    // fewer atoms than the pattern is not read at all. Unreadable when the
+    // toolkit cannot read the molfile, or for an exact structure: the caller
+    // then asks Matches with the record's structure. Several threads may
+    // call it at once; it leaves the toolkit's logs alone (see
+    // ToolkitLogsOff).
+    Answer MatchesSdRecord(const char* record, std::size_t size) const;
 
 private:
     struct Impl;

@@ -63,3 +63,26 @@ TEST(StructureQuery, SubstructuresAndExactStructuresOfRecordsAndSmiles)
     EXPECT_THROW(StructureQuery("C((", StructureQuery::Kind::Substructure), std::invalid_argument);
     EXPECT_THROW(StructureQuery("not a smiles", StructureQuery::Kind::Exact), std::invalid_argument);
 }
+
+TEST(StructureQuery, SdRecordsAsTheToolkitsReaderReadsThem)
+{
+    using Answer = StructureQuery::Answer;
+    const std::string record = std::string(Cyclopropanol) + "> <P>\n1\n\n$$$$\n";
+    const StructureQuery ringAlcohol("[C;R][OX2H]", StructureQuery::Kind::Substructure);
+    EXPECT_EQ(ringAlcohol.MatchesSdRecord(record.data(), record.size()), Answer::Yes);
+    EXPECT_EQ(StructureQuery("[C;!R]", StructureQuery::Kind::Substructure).MatchesSdRecord(record.data(), record.size()),
+              Answer::No);
+    // More pattern atoms than the counts line has: not read at all.
+    EXPECT_EQ(StructureQuery("CCCCCC", StructureQuery::Kind::Substructure).MatchesSdRecord(record.data(), record.size()),
+              Answer::No);
+    // No molfile the toolkit reads (no "M  END"; a five-bonded carbon), or an
+    // exact structure: for the caller to search the table's structure.
+    const std::string cut = record.substr(0, record.find("M  END"));
+    EXPECT_EQ(ringAlcohol.MatchesSdRecord(cut.data(), cut.size()), Answer::Unreadable);
+    std::string pentavalent = record;
+    pentavalent.replace(pentavalent.find("  3  4  1  0"), 12, "  3  4  3  0");
+    EXPECT_EQ(ringAlcohol.MatchesSdRecord(pentavalent.data(), pentavalent.size()), Answer::Unreadable);
+    EXPECT_EQ(StructureQuery("OC1CC1", StructureQuery::Kind::Exact).MatchesSdRecord(record.data(), record.size()),
+              Answer::Unreadable);
+}
+

@@ -336,6 +336,16 @@ TEST(VorlatCli, FilterByExpressionsStructuresAndSort)
     EXPECT_EQ(result.out, "Name\nAspirin\n") << result.err;
     result = RunTool("filter " + Example + " --smarts '[CX4][NX3;H2]' --where 'logp < 1' --columns name --format csv");
     EXPECT_EQ(result.out, "name\nDopamine\n") << result.err;
+    // An SD file's records searched on every core give what the same
+    // structures give in a Mol2 file, searched one by one.
+    const std::string mol2 = std::string("'") + VORLAT_EXAMPLES_DATA_DIR + "/compounds.mol2'";
+    for (const char* pattern : {"[#7]", "c1ccccc1", "[CX3](=O)[OX2H1]", "[R2]", "[Cl,F]"}) {
+        const Result sd = RunTool("filter " + SdExample + " --smarts '" + pattern + "' --columns Name --format csv");
+        EXPECT_EQ(sd.status, 0) << sd.err;
+        EXPECT_EQ(sd.out, RunTool("filter " + mol2 + " --smarts '" + pattern + "' --columns Name --format csv").out)
+            << pattern;
+        EXPECT_GT(std::count(sd.out.begin(), sd.out.end(), '\n'), 1) << pattern;
+    }
     result = RunTool("filter " + Example + " --smiles 'OC(=O)c1ccccc1OC(C)=O' --columns name --format csv");
     EXPECT_EQ(result.out, "name\nAspirin\n") << result.err;
 

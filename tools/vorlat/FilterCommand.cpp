@@ -1,8 +1,11 @@
 #include "CommandLine.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cctype>
 #include <stdexcept>
+#include <thread>
 #include <memory>
 
 #include "Expression.h"
@@ -11,6 +14,10 @@
 #include "chem/ChemDoc.h"
 #include "chem/Molecule.h"
 #include "chem/StructureQuery.h"
+#include "chem/Toolkit.h"
+#include "index/IndexOptions.h"
+#include "molecule/Mol2DataProvider.h"
+#include "molecule/SDDataProvider.h"
 #include "host/StringConversion.h"
 
 namespace vorlat {
@@ -79,6 +86,76 @@ bool StructureMatches(const Chem::StructureQuery& query, const boost::any& value
     return !value.empty() && query.MatchesSmiles(Host::ToSString(CellText(value)));
 }
 
+// The substructure search of rows of an SD file on every core: each
+// record's text read at its offset (side by side, where the input stream
+// can) and searched as the toolkit's own SD reader reads it. A record the
+// toolkit cannot read is answered Unreadable, for the caller to search in
+// the table's structure; so is every row when the stream cannot be read
+// side by side.
+std::vector<Chem::StructureQuery::Answer> SearchSdRecords(VorlatImportExport::SDDataProvider& sd,
+                                                          const Chem::StructureQuery& query,
+                                                          const std::vector<int>& rows, TerminalProgress& progress,
+                                                          const std::string& name)
+{
+    using Answer = Chem::StructureQuery::Answer;
+    std::vector<Answer> answers(rows.size(), Answer::Unreadable);
+    const boost::shared_ptr<Host::InputStream> input = sd.GetInputStream();
+    if (!input || !input->CanReadAt() || rows.empty())
+        return answers;
+    // Where each record lies, asked on this thread: the table is not shared.
+    std::vector<std::pair<std::int64_t, std::int64_t>> places(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        places[i] = {sd.GetMoleculeOffset(rows[i]), sd.GetMoleculeSize(rows[i])};
+
+    const std::size_t chunk = 256;
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> done{0};
+    std::atomic<bool> stop{false};
+    const auto work = [&]() {
+        std::string text;
+        for (;;) {
+            const std::size_t first = next.fetch_add(chunk);
+            if (first >= rows.size() || stop)
+                return;
+            const std::size_t last = std::min(first + chunk, rows.size());
+            for (std::size_t i = first; i < last && !stop; ++i) {
+                const auto [offset, size] = places[i];
+                if (offset < 0 || size <= 0 || size > (std::int64_t(1) << 30))
+                    continue;
+                try {
+                    text.resize(static_cast<std::size_t>(size));
+                    const std::size_t got = input->ReadAt(offset, text.data(), text.size());
+                    answers[i] = query.MatchesSdRecord(text.data(), got);
+                } catch (...) {
+                    answers[i] = Answer::Unreadable;
+                }
+            }
+            done += last - first;
+        }
+    };
+    // The toolkit's logs stay off while the threads read (each read must
+    // not switch them itself), and the caller's thread shows the progress.
+    Chem::ToolkitLogsOff quiet;
+    const int threads = std::max(1, VorlatImportExport::IndexOptions::ThreadsToUse());
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t)
+        pool.emplace_back(work);
+    bool cancelled = false;
+    while (done < rows.size() && !cancelled) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        progress.SetProgress(0.05 + 0.9 * static_cast<double>(done) / static_cast<double>(rows.size()));
+        if (progress.IsCancelled()) {
+            cancelled = true;
+            stop = true;
+        }
+    }
+    for (std::thread& thread : pool)
+        thread.join();
+    if (cancelled)
+        throw UserError("filtering " + name + " was cancelled");
+    return answers;
+}
+
 int Filter(const FilterOptions& options)
 {
     if (options.where.empty() && options.smarts.empty() && options.smiles.empty())
@@ -122,15 +199,40 @@ int Filter(const FilterOptions& options)
     {
         TerminalProgress progress("Filtering " + options.file);
         const int count = table.GetRowCount();
+        // The expression first, row by row; then the structures of the rows
+        // it leaves.
         for (int row = 0; row < count; ++row) {
             if (row % 1024 == 0) {
-                progress.SetProgress(static_cast<double>(row) / count);
+                progress.SetProgress(static_cast<double>(row) / count * (structure ? 0.05 : 1.0));
                 if (progress.IsCancelled())
                     throw UserError("filtering " + options.file + " was cancelled");
             }
-            if ((!expression || expression->Matches(table, row)) &&
-                (!structure || StructureMatches(*structure, table.GetCellData(row, structureColumn))))
+            if (!expression || expression->Matches(table, row))
                 matched.push_back(row);
+        }
+        if (structure) {
+            // An SD file's records are searched on every core, as the
+            // toolkit's own SD reader reads them; a record it cannot read,
+            // and other tables, through the table's structure cells.
+            std::vector<Chem::StructureQuery::Answer> answers(matched.size(), Chem::StructureQuery::Answer::Unreadable);
+            auto* sd = dynamic_cast<VorlatImportExport::SDDataProvider*>(file.Table().get());
+            if (sd && !dynamic_cast<VorlatImportExport::Mol2DataProvider*>(sd) && structureColumn == 0 &&
+                !options.smarts.empty())
+                answers = SearchSdRecords(*sd, *structure, matched, progress, options.file);
+            std::vector<int> kept;
+            for (std::size_t i = 0; i < matched.size(); ++i) {
+                const Chem::StructureQuery::Answer answer = answers[i];
+                if (answer == Chem::StructureQuery::Answer::Yes ||
+                    (answer == Chem::StructureQuery::Answer::Unreadable &&
+                     StructureMatches(*structure, table.GetCellData(matched[i], structureColumn))))
+                    kept.push_back(matched[i]);
+                if (i % 256 == 0 && answer == Chem::StructureQuery::Answer::Unreadable) {
+                    progress.SetProgress(0.05 + 0.95 * static_cast<double>(i) / static_cast<double>(matched.size()));
+                    if (progress.IsCancelled())
+                        throw UserError("filtering " + options.file + " was cancelled");
+                }
+            }
+            matched.swap(kept);
         }
     }
     if (sortColumn >= 0)
