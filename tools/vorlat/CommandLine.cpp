@@ -34,31 +34,39 @@ void AddViewOptions(CLI::App* command, std::vector<std::string>& columns, std::s
                         "Width of the text table in characters (default: the terminal's; 0: no limit at all)");
 }
 
+std::size_t EditDistance(const std::string& a, const std::string& b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+void AddFileOptions(CLI::App* command, std::string& file, OpenOptions& open)
+{
+    command->add_option("FILE", file, "The file to open")->required();
+    AddOpenOptions(command, open);
+}
+
 std::string ClosestOption(const CLI::App& command, const std::string& typed)
 {
     if (typed.size() < 3 || typed.compare(0, 2, "--") != 0)
         return std::string();
     const std::string word = typed.substr(0, typed.find('='));
-    const auto distance = [](const std::string& a, const std::string& b) {
-        std::vector<std::size_t> row(b.size() + 1);
-        for (std::size_t j = 0; j <= b.size(); ++j)
-            row[j] = j;
-        for (std::size_t i = 1; i <= a.size(); ++i) {
-            std::size_t diagonal = row[0];
-            row[0] = i;
-            for (std::size_t j = 1; j <= b.size(); ++j) {
-                const std::size_t above = row[j];
-                row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-                diagonal = above;
-            }
-        }
-        return row[b.size()];
-    };
     std::string best;
     std::size_t bestDistance = 3;
     for (const CLI::Option* option : command.get_options()) {
         for (const std::string& name : option->get_lnames()) {
-            const std::size_t d = distance(word, "--" + name);
+            const std::size_t d = EditDistance(word, "--" + name);
             if (d < bestDistance) {
                 bestDistance = d;
                 best = "--" + name;

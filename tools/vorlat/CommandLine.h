@@ -32,8 +32,12 @@ Command AddFilterCommand(CLI::App& app);
 
 // The options that say how to open FILE, for every subcommand.
 void AddOpenOptions(CLI::App* command, OpenOptions& open);
+// The required FILE and the options that say how to open it.
+void AddFileOptions(CLI::App* command, std::string& file, OpenOptions& open);
 // --columns, --format and --width of the subcommands that print tables.
 void AddViewOptions(CLI::App* command, std::vector<std::string>& columns, std::string& format, int& width);
+// How many letters must be added, dropped or changed to make b of a.
+std::size_t EditDistance(const std::string& a, const std::string& b);
 // The option of the command closest to a mistyped one ("--row" for
 // "--rows"): at most two letters added, dropped or changed; "" when none is.
 std::string ClosestOption(const CLI::App& command, const std::string& typed);

@@ -267,9 +267,9 @@ Command AddExportCommand(CLI::App& app)
 {
     const auto options = std::make_shared<ExportOptions>();
     CLI::App* command = app.add_subcommand(
-        "export", "Write a file's table as a page with structure drawings (--html), CSV (--csv) or JSON (--json)");
-    command->add_option("FILE", options->file, "The file to open")->required();
-    AddOpenOptions(command, options->open);
+        "export", "Write a file's table as a page with structure drawings (--html), CSV, JSON, an SD file or an "
+                  "Excel workbook");
+    AddFileOptions(command, options->file, options->open);
     command->add_option("--html", options->html, "Write a self-contained HTML page here (- for standard output)");
     command->add_option("--csv", options->csv, "Write RFC 4180 CSV here, structures as SMILES (- for standard output)");
     command->add_option("--json", options->json, "Write JSON here, one object per row (- for standard output)");

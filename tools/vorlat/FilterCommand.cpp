@@ -263,8 +263,7 @@ Command AddFilterCommand(CLI::App& app)
     CLI::App* command =
         app.add_subcommand("filter", "Every row that passes a test (--where) or holds a structure (--smarts, "
                                      "--smiles), in file order or sorted (--sort)");
-    command->add_option("FILE", options->file, "The file to open")->required();
-    AddOpenOptions(command, options->open);
+    AddFileOptions(command, options->file, options->open);
     command->add_option("--where", options->where,
                         "A test such as \"MW < 500 and logP <= 5\": columns compared with numbers or 'texts' "
                         "(< <= > >= = !=), ~ 'regex', is [not] empty, and, or, not, parentheses; `titles with "

@@ -55,8 +55,7 @@ Command AddGroupCommand(CLI::App& app)
     const auto options = std::make_shared<GroupOptions>();
     CLI::App* command =
         app.add_subcommand("group", "One row per group of rows whose cells in the given columns read the same");
-    command->add_option("FILE", options->file, "The file to open")->required();
-    AddOpenOptions(command, options->open);
+    AddFileOptions(command, options->file, options->open);
     command->add_option("--by", options->by, "Grouping columns, by title or 0-based number: A,B")
         ->delimiter(',')
         ->required();

@@ -38,8 +38,7 @@ Command AddInfoCommand(CLI::App& app)
 {
     const auto options = std::make_shared<InfoOptions>();
     CLI::App* command = app.add_subcommand("info", "Print a file's row count, column titles and index time");
-    command->add_option("FILE", options->file, "The file to open")->required();
-    AddOpenOptions(command, options->open);
+    AddFileOptions(command, options->file, options->open);
     return {command, [options] { return Info(*options); }};
 }
 

@@ -189,8 +189,7 @@ Command AddQueryCommand(CLI::App& app)
     const auto options = std::make_shared<QueryOptions>();
     CLI::App* command = app.add_subcommand(
         "query", "Rows that answer a question: equal to texts, groups, largest or smallest per group");
-    command->add_option("FILE", options->file, "The file to open")->required();
-    AddOpenOptions(command, options->open);
+    AddFileOptions(command, options->file, options->open);
     command
         ->add_option("--equal", options->equal,
                      "COLUMN=TEXT[,TEXT...]: the first row whose cell reads as one of the texts (--all: every "
