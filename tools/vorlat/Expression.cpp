@@ -64,7 +64,7 @@ struct Token {
 class Parser {
 public:
     Parser(const std::string& text, Host::ITableDataProvider& table, std::vector<int>& columns)
-        : m_Text(text), m_Table(table), m_Columns(columns)
+        : m_Text(text), m_Columns(columns)
     {
         for (int column = 0; column < table.GetColumnCount(); ++column)
             m_Titles.push_back(Host::ToSString(table.GetColumnTitle(column)));
@@ -304,7 +304,6 @@ private:
     }
 
     const std::string& m_Text;
-    Host::ITableDataProvider& m_Table;
     std::vector<int>& m_Columns;
     std::vector<std::string> m_Titles;
     std::size_t m_Position = 0;
