@@ -107,8 +107,10 @@ StructureQuery::Answer StructureQuery::MatchesSdRecord(const char* record, std::
     const std::string_view molfile = text.substr(0, end == std::string_view::npos ? size : end + 1);
     // The counts line (the fourth) tells the atoms, hydrogens included.
     std::size_t line = 0;
-    for (int k = 0; k < 3 && line != std::string_view::npos; ++k)
-        line = molfile.find('\n', line) == std::string_view::npos ? std::string_view::npos : molfile.find('\n', line) + 1;
+    for (int k = 0; k < 3 && line != std::string_view::npos; ++k) {
+        const std::size_t lineEnd = molfile.find('\n', line);
+        line = lineEnd == std::string_view::npos ? std::string_view::npos : lineEnd + 1;
+    }
     if (line != std::string_view::npos && molfile.size() >= line + 3 && molfile.find("V3000", line) == std::string_view::npos) {
         int atoms = 0;
         bool digits = false;

@@ -5,7 +5,6 @@
 #include "TableFile.h"
 #include "chem/ChemDoc.h"
 #include "chem/Depiction.h"
-#include "chem/Molecule.h"
 #include "host/StringConversion.h"
 #include "host/TableDataProviderUtilities.h"
 
@@ -41,11 +40,7 @@ std::string Escape(const std::wstring& text)
 
 std::string Structure(const boost::any& value)
 {
-    Chem::ChemDoc* document = boost::any_cast<Chem::ChemDoc*>(value);
-    if (!document)
-        return std::string();
-    Chem::DescendentIterator molecules(document->GetTreeRoot(), Chem::Molecule::classType, false, false);
-    return Chem::MoleculeToSvg(static_cast<const Chem::Molecule*>(molecules.GetNext()), DrawingWidth, DrawingHeight);
+    return Chem::MoleculeToSvg(CellMolecule(value), DrawingWidth, DrawingHeight);
 }
 
 const char* const Style = R"(<style>
@@ -116,8 +111,7 @@ void ExportHtml(std::ostream& out, const TableSlice& slice, const std::string& f
         out << "<th>" << Escape(table.GetColumnTitle(column)) << "</th>";
     out << "</tr></thead>\n<tbody>\n";
     // A table of SMILES shows its SMILES column drawn, the text below.
-    const int smiles = table.GetColumnCount() > 0 && table.GetColumnTitle(0) == L"Structure" ? -1
-                                                                                            : FindSmilesColumn(table);
+    const int smiles = HoldsStructures(table) ? -1 : FindSmilesColumn(table);
     for (std::size_t i = 0; i < slice.rows.size(); ++i) {
         slice.RowReached(i);
         const int row = slice.rows[i];

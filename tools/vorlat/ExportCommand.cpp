@@ -13,7 +13,6 @@
 #include "TerminalProgress.h"
 #include "chem/ChemDoc.h"
 #include "chem/MolBlock.h"
-#include "chem/Molecule.h"
 #include "host/StringConversion.h"
 #include "molecule/Mol2DataProvider.h"
 #include "molecule/SDDataProvider.h"
@@ -116,10 +115,8 @@ void CopySdRecords(std::ostream& out, const TableSlice& slice, VorlatImportExpor
         // a data item's value that ran to the end of the file needs one, or
         // it would run into the "$$$$" added.
         const std::size_t last = record.find_last_not_of("\r\n");
-        const std::size_t lineStart =
-            last == std::string::npos ? 0 : (record.find_last_of("\r\n", last) == std::string::npos
-                                                 ? 0
-                                                 : record.find_last_of("\r\n", last) + 1);
+        const std::size_t before = last == std::string::npos ? std::string::npos : record.find_last_of("\r\n", last);
+        const std::size_t lineStart = before == std::string::npos ? 0 : before + 1;
         if (last == std::string::npos || !IsRecordEnd(record.substr(lineStart, last + 1 - lineStart))) {
             const std::size_t ends = record.size() - (last == std::string::npos ? 0 : last + 1);
             if (last != std::string::npos && ends <= lineEnd.size())
@@ -139,10 +136,7 @@ void CopySdRecords(std::ostream& out, const TableSlice& slice, VorlatImportExpor
 void WriteSdRecords(std::ostream& out, const TableSlice& slice)
 {
     Host::ITableDataProvider& table = slice.table;
-    const int structure = table.GetColumnCount() > 0 && table.GetColumnTitle(0) == L"Structure" &&
-                                  table.IsChemistryCell(0, 0) == Host::IsChemistry
-                              ? 0
-                              : FindSmilesColumn(table);
+    const int structure = HoldsStructures(table) ? 0 : FindSmilesColumn(table);
     int name = -1;
     for (int column = 0; column < table.GetColumnCount() && name < 0; ++column)
         if (table.GetColumnTitle(column) == L"Name" || table.GetColumnTitle(column) == L"name")
@@ -161,16 +155,10 @@ void WriteSdRecords(std::ostream& out, const TableSlice& slice)
         std::string block;
         if (structure >= 0) {
             const boost::any value = table.GetCellData(row, structure);
-            if (value.type() == typeid(Chem::ChemDoc*)) {
-                Chem::ChemDoc* document = boost::any_cast<Chem::ChemDoc*>(value);
-                if (document) {
-                    Chem::DescendentIterator molecules(document->GetTreeRoot(), Chem::Molecule::classType, false,
-                                                       false);
-                    block = Chem::MoleculeToMolBlock(static_cast<const Chem::Molecule*>(molecules.GetNext()), title);
-                }
-            } else if (!value.empty()) {
+            if (value.type() == typeid(Chem::ChemDoc*))
+                block = Chem::MoleculeToMolBlock(CellMolecule(value), title);
+            else if (!value.empty())
                 block = Chem::SmilesToMolBlock(Host::ToSString(CellText(value)), title);
-            }
         }
         out << (block.empty() ? title.substr(0, title.find_first_of("\r\n")) + empty : block);
         for (const int column : items) {

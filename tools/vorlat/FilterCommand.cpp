@@ -12,7 +12,6 @@
 #include "Selection.h"
 #include "TerminalProgress.h"
 #include "chem/ChemDoc.h"
-#include "chem/Molecule.h"
 #include "chem/StructureQuery.h"
 #include "chem/Toolkit.h"
 #include "index/IndexOptions.h"
@@ -76,13 +75,8 @@ void SortRows(std::vector<int>& rows, Host::ITableDataProvider& table, int colum
 // A row's structure against the query: a structure cell, or a SMILES text.
 bool StructureMatches(const Chem::StructureQuery& query, const boost::any& value)
 {
-    if (value.type() == typeid(Chem::ChemDoc*)) {
-        Chem::ChemDoc* document = boost::any_cast<Chem::ChemDoc*>(value);
-        if (!document)
-            return false;
-        Chem::DescendentIterator molecules(document->GetTreeRoot(), Chem::Molecule::classType, false, false);
-        return query.Matches(static_cast<const Chem::Molecule*>(molecules.GetNext()));
-    }
+    if (value.type() == typeid(Chem::ChemDoc*))
+        return query.Matches(CellMolecule(value));
     return !value.empty() && query.MatchesSmiles(Host::ToSString(CellText(value)));
 }
 
@@ -179,9 +173,9 @@ int Filter(const FilterOptions& options)
             throw UserError(std::string(smarts ? "--smarts: " : "--smiles: ") + error.what());
         }
         // SD and Mol2 tables hold structures; other tables SMILES texts.
-        const bool molecules = table.GetColumnCount() > 0 && table.GetColumnTitle(0) == L"Structure" &&
-                               table.IsChemistryCell(0, 0) == Host::IsChemistry;
-        structureColumn = molecules && options.smilesColumn.empty() ? 0 : SmilesColumn(table, options.smilesColumn);
+        structureColumn = HoldsStructures(table) && options.smilesColumn.empty()
+                              ? 0
+                              : SmilesColumn(table, options.smilesColumn);
     }
     std::string sortName = options.sort;
     bool descending = false;

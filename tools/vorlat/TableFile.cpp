@@ -312,15 +312,27 @@ void TableFile::ReadRowsOnce() const
         m_Molecules->SetCacheSize(1);
 }
 
+const Chem::Molecule* CellMolecule(const boost::any& value)
+{
+    if (value.type() != typeid(Chem::ChemDoc*))
+        return nullptr;
+    Chem::ChemDoc* document = boost::any_cast<Chem::ChemDoc*>(value);
+    if (!document)
+        return nullptr;
+    Chem::DescendentIterator molecules(document->GetTreeRoot(), Chem::Molecule::classType, false, false);
+    return static_cast<const Chem::Molecule*>(molecules.GetNext());
+}
+
+bool HoldsStructures(Host::ITableDataProvider& table)
+{
+    return table.GetColumnCount() > 0 && table.GetColumnTitle(0) == L"Structure" &&
+           table.IsChemistryCell(0, 0) == Host::IsChemistry;
+}
+
 std::wstring CellText(const boost::any& value)
 {
-    if (value.type() == typeid(Chem::ChemDoc*)) {
-        Chem::ChemDoc* document = boost::any_cast<Chem::ChemDoc*>(value);
-        if (!document)
-            return std::wstring();
-        Chem::DescendentIterator molecules(document->GetTreeRoot(), Chem::Molecule::classType, false, false);
-        return Host::ToWString(Chem::MoleculeToSmiles(static_cast<const Chem::Molecule*>(molecules.GetNext())));
-    }
+    if (value.type() == typeid(Chem::ChemDoc*))
+        return Host::ToWString(Chem::MoleculeToSmiles(CellMolecule(value)));
     return VorlatImportExport::TableDataUtil::BoostAny2WString(value);
 }
 

@@ -10,6 +10,10 @@
 
 #include "host/ITableDataProvider.h"
 
+namespace Chem {
+class Molecule;
+}
+
 namespace VorlatImportExport {
 class SDDataProvider;
 }
@@ -71,6 +75,11 @@ private:
 // The text a cell shows: numbers and texts as the library writes them,
 // structures as canonical SMILES ("" without a molecule).
 std::wstring CellText(const boost::any& value);
+// The molecule of a structure cell (a ChemDoc*); null for any other value
+// and for a document without one.
+const Chem::Molecule* CellMolecule(const boost::any& value);
+// Whether the table's first column holds structures (SD and Mol2 tables).
+bool HoldsStructures(Host::ITableDataProvider& table);
 
 // The bundled example shown when no file is named.
 std::string BundledExamplePath();

@@ -13,7 +13,6 @@
 #include "TableFile.h"
 #include "chem/ChemDoc.h"
 #include "chem/Depiction.h"
-#include "chem/Molecule.h"
 #include "host/StringConversion.h"
 
 namespace vorlat {
@@ -90,8 +89,8 @@ void ExportXlsx(const std::string& path, const TableSlice& slice)
     Host::ITableDataProvider& table = slice.table;
     // A table of SMILES gets pictures in its SMILES column; SD and Mol2
     // tables in their structure cells.
-    const int smiles = table.GetColumnCount() > 0 && table.GetColumnTitle(0) == L"Structure" ? -1
-                                                                                              : FindSmilesColumn(table);
+    const bool structures = HoldsStructures(table);
+    const int smiles = structures ? -1 : FindSmilesColumn(table);
     Workbook book(path);
     lxw_worksheet* sheet = workbook_add_worksheet(book.Get(), nullptr);
     lxw_format* bold = workbook_add_format(book.Get());
@@ -104,7 +103,7 @@ void ExportXlsx(const std::string& path, const TableSlice& slice)
         const bool drawn = column == smiles ||
                            (!slice.rows.empty() && table.GetCellData(slice.rows.front(), column).type() ==
                                                        typeid(Chem::ChemDoc*)) ||
-                           (column == 0 && table.GetColumnTitle(0) == L"Structure");
+                           (column == 0 && structures);
         pictures = pictures || drawn;
         if (drawn)
             worksheet_set_column(sheet, static_cast<lxw_col_t>(j), static_cast<lxw_col_t>(j), PictureColumnWidth,
@@ -127,13 +126,7 @@ void ExportXlsx(const std::string& path, const TableSlice& slice)
             const boost::any value = table.GetCellData(slice.rows[i], column);
             std::string png;
             if (value.type() == typeid(Chem::ChemDoc*)) {
-                Chem::ChemDoc* document = boost::any_cast<Chem::ChemDoc*>(value);
-                if (document) {
-                    Chem::DescendentIterator molecules(document->GetTreeRoot(), Chem::Molecule::classType, false,
-                                                       false);
-                    png = Chem::MoleculeToPng(static_cast<const Chem::Molecule*>(molecules.GetNext()), PictureWidth,
-                                              PictureHeight);
-                }
+                png = Chem::MoleculeToPng(CellMolecule(value), PictureWidth, PictureHeight);
                 // The cell keeps the SMILES as its text, under the picture.
                 worksheet_write_string(sheet, sheetRow, sheetColumn, SheetText(CellText(value)).c_str(), nullptr);
             } else {
