@@ -10,6 +10,7 @@ PACKAGES="
   pkg-config
   libboost-dev
   librdkit-dev
+  zlib1g-dev
   libcairo2-dev
   libxlsxwriter-dev
   unzip

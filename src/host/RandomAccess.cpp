@@ -1,6 +1,7 @@
 #include "host/RandomAccess.h"
 
 #include "host/Exception.h"
+#include "host/GzipFile.h"
 #include "host/InputStream.h"
 
 namespace Host {
@@ -18,8 +19,10 @@ namespace {
 
 void RequireRandomAccess(std::istream& stream, const char* source, int line)
 {
-    bool seekable = false;
-    if (stream) {
+    // A gzip stream seeks anywhere in its data, though its end is known only
+    // once the data has been read through (the index pass does that).
+    bool seekable = stream && dynamic_cast<GzipStreamBuffer*>(stream.rdbuf()) != nullptr;
+    if (stream && !seekable) {
         const std::streampos here = stream.tellg();
         if (here != std::streampos(-1)) {
             // Telling is not enough: some streams tell but cannot go back.
@@ -37,7 +40,8 @@ void RequireRandomAccess(std::istream& stream, const char* source, int line)
 void RequireRandomAccess(InputStream& stream, const char* source, int line)
 {
     const std::int64_t here = stream.GetPosition();
-    if (here < 0 || stream.GetLength() < 0 || !stream.Seek(here))
+    const bool lengthLearnedByReading = dynamic_cast<GzipInputStream*>(&stream) != nullptr;
+    if (here < 0 || (stream.GetLength() < 0 && !lengthLearnedByReading) || !stream.Seek(here))
         Refuse(source, line);
 }
 

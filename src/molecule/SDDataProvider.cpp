@@ -20,6 +20,7 @@
 #include "frame/TableDataUtil.h"
 #include "host/CfxFormat.h"
 #include "host/Exception.h"
+#include "host/GzipFile.h"
 #include "host/RandomAccess.h"
 #include "host/StringConversion.h"
 #include "index/ByteSource.h"
@@ -152,8 +153,16 @@ void SDDataProvider::StartProgress()
 
 void SDDataProvider::ReportProgress(Host::IProgressMonitor& monitor, std::int64_t position)
 {
-    if (position >= m_nextProgressAt && m_streamLength > 0) {
-        monitor.SetProgress(static_cast<double>(position) / static_cast<double>(m_streamLength));
+    if (position >= m_nextProgressAt) {
+        if (m_streamLength > 0) {
+            monitor.SetProgress(static_cast<double>(position) / static_cast<double>(m_streamLength));
+        } else if (const auto* gzip = dynamic_cast<const Host::GzipInputStream*>(m_inputStream.get())) {
+            // A compressed file's length is known only at its end: how far
+            // through the compressed bytes the scan is tells instead.
+            const double fraction = gzip->GetCompressedFraction();
+            if (fraction >= 0)
+                monitor.SetProgress(fraction);
+        }
         m_nextProgressAt = position + ProgressStep;
     }
     if (monitor.IsCancelled())

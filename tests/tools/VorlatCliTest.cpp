@@ -250,8 +250,13 @@ TEST(VorlatCli, CsvDialectsChosenOrFound)
     result = RunTool("show " + write("dump.txt", "# exported\n1|a\n2|b|c\n") +
                      " --comment '#' --separator '|' --no-titles --extra-columns --format csv");
     EXPECT_EQ(result.out, "Index,Column 1,Column 2,Column 3\n1,1,a,\n2,2,b,c\n") << result.err;
-    // A tab-separated .txt may be a Quenbar table: the user says which.
-    result = RunTool(std::string("show '") + VORLAT_EXAMPLES_DATA_DIR + "/compounds-quenbar.txt'");
+    // A tab-separated .txt is a Quenbar table when its first line names
+    // column types; other tab-separated lines (a spreadsheet's export) could
+    // be either: the user says which.
+    result = RunTool(std::string("show '") + VORLAT_EXAMPLES_DATA_DIR + "/compounds-quenbar.txt' --rows 1");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("mol_weight"), std::string::npos) << result.out;
+    result = RunTool("show " + write("excel.txt", "Name\tMW\nAspirin\t180\n"));
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("--type quenbar, or --type csv"), std::string::npos) << result.err;
     EXPECT_EQ(RunTool("show " + SdExample + " --no-titles").status, 1);

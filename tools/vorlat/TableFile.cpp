@@ -18,12 +18,10 @@
 #include "chem/Molecule.h"
 #include "frame/TableDataUtil.h"
 #include "host/Exception.h"
-#include "host/FileInputStream.h"
+#include "frame/OpenTableFile.h"
+#include "host/GzipFile.h"
 #include "host/StringConversion.h"
-#include "molecule/Mol2DataProvider.h"
 #include "molecule/SDDataProvider.h"
-#include "text/QuenbarDataProvider.h"
-#include "text/CsvDataProvider.h"
 #include "text/CsvOptions.h"
 
 namespace vorlat {
@@ -43,10 +41,7 @@ std::string Lower(std::string text)
 // lines before the titles that begin with comment (when it is not empty).
 std::string Head(const std::string& path, const std::string& comment)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::string head(64 << 10, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<std::size_t>(in.gcount()));
+    const std::string head = VorlatImportExport::ReadTableFileHead(path, 64 << 10);
     std::size_t start = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (!comment.empty() && head.compare(start, comment.size(), comment) == 0) {
         const std::size_t end = head.find_first_of("\r\n", start);
@@ -55,6 +50,16 @@ std::string Head(const std::string& path, const std::string& comment)
         start = end + (head.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     return head.substr(start);
+}
+
+// The name's extension, lower-case, without a ".gz" ending: what the
+// compressed file holds.
+std::string Extension(const std::string& name)
+{
+    std::filesystem::path path(name);
+    if (Lower(path.extension().string()) == ".gz")
+        path = path.stem();
+    return Lower(path.extension().string());
 }
 
 char SeparatorNamed(const std::string& name)
@@ -89,6 +94,22 @@ bool CsvWritingGiven(const OpenOptions& options)
     return !options.separator.empty() || options.noTitles || !options.comment.empty() || options.extraColumns;
 }
 
+// The type the first bytes of a file's data show ("" when they show none).
+std::string SniffType(const std::string& path)
+{
+    using VorlatImportExport::TableFormat;
+    switch (VorlatImportExport::FormatFromContent(VorlatImportExport::ReadTableFileHead(path, 64 << 10))) {
+    case TableFormat::Mol2:
+        return "mol2";
+    case TableFormat::Sd:
+        return "sd";
+    case TableFormat::Csv:
+        return "csv";
+    default:
+        return "";
+    }
+}
+
 FileType TypeOf(const std::string& path, const std::string& type, const std::string& readFrom,
                 const OpenOptions& options)
 {
@@ -103,7 +124,7 @@ FileType TypeOf(const std::string& path, const std::string& type, const std::str
             return FileType::Quenbar;
         throw UserError("unknown file type \"" + type + "\"; known types: " + KnownTypes);
     }
-    const std::string extension = Lower(std::filesystem::path(path).extension().string());
+    const std::string extension = Extension(path);
     if (extension == ".csv" || extension == ".tsv")
         return FileType::Csv;
     if (extension == ".sdf" || extension == ".sd")
@@ -112,33 +133,33 @@ FileType TypeOf(const std::string& path, const std::string& type, const std::str
         return FileType::Mol2;
     if (extension == ".txt") {
         // A text table: CSV when asked for one, or when its first lines use
-        // commas, semicolons or bars without doubt. Tabs could be a Quenbar
-        // table as well as a tab-separated one: the user says which.
+        // commas, semicolons or bars without doubt; Quenbar when its first
+        // line names column types. Other tab-separated lines could be either
+        // (a spreadsheet saves tab-separated tables as .txt): the user says.
         if (CsvWritingGiven(options))
             return FileType::Csv;
-        const char separator = VorlatImportExport::CsvOptions::DetectSeparator(Head(readFrom, options.comment));
+        const std::string head = Head(readFrom, options.comment);
+        const char separator = VorlatImportExport::CsvOptions::DetectSeparator(head);
         if (separator != 0 && separator != '\t')
             return FileType::Csv;
+        // A first line of column types: a Quenbar table.
+        if (options.comment.empty() && VorlatImportExport::LooksLikeQuenbar(head))
+            return FileType::Quenbar;
         throw UserError("cannot tell whether " + path +
                         " is a Quenbar or a CSV table; give --type quenbar, or --type csv (--separator tab for "
                         "tab-separated fields)");
     }
+    if (Host::GzipFile::IsGzipFile(readFrom)) {
+        // A compressed file whose name tells nothing of what it holds: its
+        // first lines may.
+        const std::string shown = SniffType(readFrom);
+        if (!shown.empty())
+            return TypeOf(path, shown, readFrom, options);
+        throw UserError(path + " is gzip-compressed, and neither its name nor its first lines tell what it holds; "
+                        "give the type with --type (known types: " + KnownTypes + ")");
+    }
     throw UserError("cannot tell the type of " + path + " from its name; give it with --type (known types: " +
                     KnownTypes + "; a Quenbar text table needs --type quenbar)");
-}
-
-// The type of spooled data, from its first bytes, when its name tells none.
-std::string SniffType(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::string head(64 << 10, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<std::size_t>(in.gcount()));
-    if (head.find("@<TRIPOS>MOLECULE") != std::string::npos)
-        return "mol2";
-    if (head.find("\nM  END") != std::string::npos || head.find("\n$$$$") != std::string::npos)
-        return "sd";
-    return "csv";
 }
 
 // Copies standard input or a pipe into a file that is already unlinked, so
@@ -216,42 +237,33 @@ TableFile::TableFile(const std::string& name, const OpenOptions& options) : m_Pa
                                        !std::filesystem::is_block_file(name, error));
     if (piped) {
         if (fileTypeName.empty()) {
-            const std::string extension = Lower(std::filesystem::path(name).extension().string());
+            const std::string extension = Extension(name);
             if (name == "-" || (extension != ".csv" && extension != ".tsv" && extension != ".txt" &&
                                 extension != ".sdf" && extension != ".sd" && extension != ".mol2"))
                 fileTypeName = "?";
         }
         path = Spool(name, m_SpoolDescriptor);
-        if (fileTypeName == "?")
+        if (fileTypeName == "?") {
             fileTypeName = SniffType(path);
+            if (fileTypeName.empty())
+                fileTypeName = "csv";
+        }
     }
     const FileType fileType = TypeOf(name, fileTypeName, path, options);
     if (fileType != FileType::Csv && CsvWritingGiven(options))
         throw UserError("--separator, --no-titles, --comment and --extra-columns are for CSV files; " + name +
                         " is none");
 
-    errno = 0;
-    m_Stream = std::make_unique<std::ifstream>(path, std::ios::in | std::ios::binary);
-    if (!m_Stream->is_open()) {
-        const int code = errno;
-        throw UserError("cannot open " + name + ": " + (code ? std::strerror(code) : "unreadable"));
-    }
-
+    const bool compressed = Host::GzipFile::IsGzipFile(path);
     const auto started = std::chrono::steady_clock::now();
     const std::string label =
         "Indexing " + (name == "-" ? std::string("standard input") : std::filesystem::path(name).filename().string());
+    VorlatImportExport::OpenTableOptions open;
     try {
         switch (fileType) {
         case FileType::Csv: {
-            // The CSV index reports no progress: name the wait on a terminal.
-            const auto size = std::filesystem::file_size(path, error);
-            const bool announce = !error && size >= (256u << 20) && isatty(STDERR_FILENO);
-            if (announce)
-                std::cerr << label << "..." << std::flush;
-            // The index pass's threads read the file side by side through
-            // a file input stream of their own.
-            boost::shared_ptr<Host::InputStream> input(new Host::FileInputStream(path));
-            VorlatImportExport::CsvOptions csv;
+            open.format = VorlatImportExport::TableFormat::Csv;
+            VorlatImportExport::CsvOptions& csv = open.csv;
             csv.titles = !options.noTitles;
             csv.commentPrefix = options.comment;
             csv.extraColumns = options.extraColumns;
@@ -260,32 +272,35 @@ TableFile::TableFile(const std::string& name, const OpenOptions& options) : m_Pa
             } else {
                 // Found from the first lines; else what the name says.
                 csv.separator = VorlatImportExport::CsvOptions::DetectSeparator(Head(path, options.comment));
-                const bool tsv = Lower(std::filesystem::path(name).extension().string()) == ".tsv";
+                const bool tsv = Extension(name) == ".tsv";
                 if (csv.separator == 0)
                     csv.separator = tsv ? '\t' : ',';
                 else if (csv.separator != (tsv ? '\t' : ','))
                     std::cerr << "vorlat: reading " << name << " with " << SeparatorName(csv.separator)
                               << " between fields, as its first lines have them (--separator chooses)\n";
             }
-            m_Table.reset(new VorlatImportExport::CsvDataProvider(*m_Stream, csv, input));
+            // The CSV index reports no progress: name the wait on a terminal.
+            const auto size = std::filesystem::file_size(path, error);
+            const bool announce = !error && size >= (compressed ? 32u << 20 : 256u << 20) && isatty(STDERR_FILENO);
+            if (announce)
+                std::cerr << label << "..." << std::flush;
+            m_Table = VorlatImportExport::OpenTableFile(path, open);
             if (announce)
                 std::cerr << "\r\033[K" << std::flush;
             break;
         }
         case FileType::Quenbar:
-            m_Table.reset(new VorlatImportExport::QuenbarDataProvider(*m_Stream));
+            open.format = VorlatImportExport::TableFormat::Quenbar;
+            m_Table = VorlatImportExport::OpenTableFile(path, open);
             break;
         case FileType::Sd:
         case FileType::Mol2: {
-            boost::shared_ptr<Host::FileInputStream> input(new Host::FileInputStream(path));
-            if (!input->IsOpen())
-                throw UserError("cannot open " + name + ": " + std::strerror(errno));
             TerminalProgress progress(label);
-            if (fileType == FileType::Sd)
-                m_Molecules = new VorlatImportExport::SDDataProvider(*m_Stream, input, progress);
-            else
-                m_Molecules = new VorlatImportExport::Mol2DataProvider(*m_Stream, input, progress);
-            m_Table.reset(m_Molecules);
+            open.format = fileType == FileType::Sd ? VorlatImportExport::TableFormat::Sd
+                                                   : VorlatImportExport::TableFormat::Mol2;
+            open.monitor = &progress;
+            m_Table = VorlatImportExport::OpenTableFile(path, open);
+            m_Molecules = dynamic_cast<VorlatImportExport::SDDataProvider*>(m_Table.get());
             break;
         }
         }
@@ -293,15 +308,16 @@ TableFile::TableFile(const std::string& name, const OpenOptions& options) : m_Pa
         throw UserError("indexing " + name + " was cancelled");
     } catch (const Host::OrvixException& failure) {
         throw UserError("cannot read " + name + ": " + OneLine(failure.what()));
+    } catch (const std::runtime_error& failure) {
+        throw UserError(failure.what());
     }
     m_IndexSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 }
 
 TableFile::~TableFile()
 {
-    // The table goes before the streams it reads.
+    // The table (and the streams it owns) goes before the spooled file.
     m_Table.reset();
-    m_Stream.reset();
     if (m_SpoolDescriptor >= 0)
         ::close(m_SpoolDescriptor);
 }

@@ -41,7 +41,9 @@ struct OpenOptions {
 class TableFile {
 public:
     // Opens path as the given type ("csv", "quenbar", "sd", "mol2"), or by
-    // its extension (.csv, .tsv, .txt, .sdf, .sd, .mol2) when type is empty;
+    // its extension (.csv, .tsv, .txt, .sdf, .sd, .mol2, each also with
+    // .gz) when type is empty; gzip-compressed files (found from their
+    // first bytes) are read as they are, without a copy;
     // large files show a progress bar while they are indexed and Ctrl-C
     // cancels. "-" (standard input) and pipes are copied into a temporary
     // file first (their type, when neither --type nor the name tells, from
@@ -63,7 +65,6 @@ public:
 
 private:
     std::string m_Path;
-    std::unique_ptr<std::ifstream> m_Stream;
     boost::shared_ptr<Host::ITableDataProvider> m_Table;
     // The table, when it is an SD or Mol2 one.
     VorlatImportExport::SDDataProvider* m_Molecules = nullptr;
