@@ -6,10 +6,10 @@ set -eu
 seconds="$1"
 build="$2"
 shift 2
-targets="${*:-csv sd mol2 quenbar text validator csv_diff sd_diff mol2_diff}"
+targets="${*:-csv sd mol2 quenbar text validator csv_diff sd_diff mol2_diff gzip sd_gzip}"
 source="$(cd "$(dirname "$0")/.." && pwd)"
 mkdir -p "$build/corpus"
-for target in csv sd mol2 quenbar text validator csv_diff sd_diff mol2_diff; do
+for target in csv sd mol2 quenbar text validator csv_diff sd_diff mol2_diff gzip sd_gzip; do
   mkdir -p "$build/corpus/$target"
 done
 cp "$source"/examples/data/*.csv "$source"/tests/data/*.csv "$build/corpus/csv/" 2>/dev/null || true
@@ -30,6 +30,16 @@ for f in "$source"/examples/data/*.csv "$source"/tests/data/*.csv; do
 done
 cp "$source"/examples/data/*.sdf "$source"/tests/data/*.sdf "$build/corpus/sd_diff/"
 cp "$source"/examples/data/*.mol2 "$source"/tests/data/*.mol2 "$source"/fuzz/seeds/mol2/* "$build/corpus/mol2_diff/"
+# The gzip targets: a first byte 0x01 compresses the rest in the target, 0x00
+# reads it as compressed data; seeds of both kinds.
+for f in "$source"/examples/data/compounds.sdf "$source"/tests/data/*.sdf; do
+  { printf '\001'; cat "$f"; } > "$build/corpus/sd_gzip/plain-$(basename "$f")"
+  { printf '\000'; gzip -c < "$f"; } > "$build/corpus/sd_gzip/gzip-$(basename "$f")"
+done
+for f in "$source"/examples/data/*; do
+  { printf '\021'; cat "$f"; } > "$build/corpus/gzip/plain-$(basename "$f")"
+  { printf '\000'; gzip -c < "$f"; } > "$build/corpus/gzip/gzip-$(basename "$f")"
+done
 # fuzz/seeds/mol2 holds a few records of each Mol2 corpus file (with and
 # without hydrogens and formal charges), for the structure reader.
 # Leaks RDKit itself makes are suppressed; fuzzing keeps the fast unwinder,

@@ -88,6 +88,30 @@ public:
     // false at the end of the data or where it cannot be read.
     bool Fill(std::int64_t position, const char*& data, std::size_t& size)
     {
+        const bool failedBefore = m_Failed;
+        m_Failed = false;
+        const bool filled = FillFrom(position, data, size);
+        m_FillFailed = m_Failed;
+        m_Failed = m_Failed || failedBefore;
+        return filled;
+    }
+
+    // Whether some read met corrupt or truncated data, or could not read
+    // the compressed data; whether the last Fill did.
+    bool Failed() const { return m_Failed; }
+    bool LastFillFailed() const { return m_FillFailed; }
+
+    double CompressedFraction() const
+    {
+        if (m_Index.compressedLength <= 0)
+            return -1;
+        const std::int64_t at = m_InPos - static_cast<std::int64_t>(m_Ready ? m_Z.avail_in : 0);
+        return std::min(1.0, static_cast<double>(at) / static_cast<double>(m_Index.compressedLength));
+    }
+
+private:
+    bool FillFrom(std::int64_t position, const char*& data, std::size_t& size)
+    {
         if (position < 0)
             return false;
         if (!Holds(position)) {
@@ -108,19 +132,6 @@ public:
         return true;
     }
 
-    // Whether some read met corrupt or truncated data, or could not read
-    // the compressed data.
-    bool Failed() const { return m_Failed; }
-
-    double CompressedFraction() const
-    {
-        if (m_Index.compressedLength <= 0)
-            return -1;
-        const std::int64_t at = m_InPos - static_cast<std::int64_t>(m_Ready ? m_Z.avail_in : 0);
-        return std::min(1.0, static_cast<double>(at) / static_cast<double>(m_Index.compressedLength));
-    }
-
-private:
     std::int64_t ChunkEnd() const { return m_ChunkPos + static_cast<std::int64_t>(m_ChunkSize); }
     bool Holds(std::int64_t position) const { return position >= m_ChunkPos && position < ChunkEnd(); }
 
@@ -330,6 +341,7 @@ private:
     bool m_Started = false;
     bool m_Broken = false;
     bool m_Failed = false;
+    bool m_FillFailed = false;
     bool m_Ended = false;
     bool m_Raw = false;
     std::vector<unsigned char> m_In;
@@ -472,7 +484,7 @@ GzipStreamBuffer::int_type GzipStreamBuffer::underflow()
     if (!m_Cursor->Fill(position, data, size)) {
         setg(nullptr, nullptr, nullptr);
         m_Target = position;
-        if (m_Cursor->Failed() && m_Owner)
+        if (m_Cursor->LastFillFailed() && m_Owner)
             m_Owner->setstate(std::ios::badbit);
         return traits_type::eof();
     }

@@ -201,6 +201,48 @@ TEST(VorlatCli, ReadsStandardInputAndPipes)
     std::filesystem::remove_all(dir);
 }
 
+TEST(VorlatCli, CompressedFilesReadInPlace)
+{
+    const std::string compressed = std::string(VORLAT_EXAMPLES_DATA_DIR) + "/compounds.sdf.gz";
+    Result result = RunTool("show " + compressed + " --rows 12:12 --columns Name,MolWeight --format csv");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Name,MolWeight\nAtorvastatin,558.65\n");
+    result = RunTool("info " + compressed);
+    EXPECT_NE(result.out.find("compressed: gzip"), std::string::npos) << result.out;
+    // Piped compressed data is found from its first bytes.
+    result = RunTool("export - --rows 2:2 --sdf - < " + compressed);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.compare(0, 8, "Caffeine"), 0) << result.out;
+
+    const auto dir = std::filesystem::temp_directory_path() / ("vorlat-gzip-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const auto write = [&](const std::string& name, const std::string& command) {
+        const std::string path = (dir / name).string();
+        EXPECT_EQ(std::system((command + " > '" + path + "'").c_str()), 0);
+        return path;
+    };
+    // The format from the name inside, or from the first lines.
+    const std::string quenbar = write("table.txt.gz", "gzip -c " + std::string(VORLAT_EXAMPLES_DATA_DIR) +
+                                                          "/compounds-quenbar.txt");
+    result = RunTool("show " + quenbar + " --rows 2:2 --columns name --format csv");
+    EXPECT_EQ(result.out, "name\nCaffeine\n") << result.err;
+    const std::string noName = write("download.gz", "gzip -c " + Example);
+    result = RunTool("show " + noName + " --rows 1:1 --columns name --format csv");
+    EXPECT_EQ(result.out, "name\nAspirin\n") << result.err;
+    const std::string noise = write("noise.gz", "printf '\\001\\002\\003' | gzip -c");
+    result = RunTool("show " + noise);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("is gzip-compressed, and neither its name nor its first lines tell what it holds"),
+              std::string::npos)
+        << result.err;
+    // Cut: refused with the reader's message, never a shorter table.
+    const std::string cut = write("cut.sdf.gz", "head -c 2000 " + compressed);
+    result = RunTool("show " + cut);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("Unable to process file."), std::string::npos) << result.err;
+    std::filesystem::remove_all(dir);
+}
+
 TEST(VorlatCli, Mol2QuenbarAndGroups)
 {
     // A Mol2 file written by Open Babel from the SD example (no hydrogens).

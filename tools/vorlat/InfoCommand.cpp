@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include <iomanip>
 #include <iostream>
 #include <memory>
 
@@ -26,6 +27,14 @@ int Info(const InfoOptions& options)
         std::cout << "  " << column << "  " << Host::ToSString(table.GetColumnTitle(column)) << '\n';
     std::cout.precision(3);
     std::cout << "index time: " << std::fixed << file.IndexSeconds() << " s\n";
+    if (file.Compressed()) {
+        std::cout << "compressed: gzip, decompressed while indexed";
+        const auto [points, bytes] = file.ResumePoints();
+        if (points > 0)
+            std::cout << "; " << points << " places to resume decompression from (" << std::setprecision(1)
+                      << static_cast<double>(bytes) / (1 << 20) << " MiB)";
+        std::cout << '\n';
+    }
     std::cout.flush();
     if (!std::cout)
         throw UserError("could not write the output");

@@ -254,7 +254,7 @@ TableFile::TableFile(const std::string& name, const OpenOptions& options) : m_Pa
         throw UserError("--separator, --no-titles, --comment and --extra-columns are for CSV files; " + name +
                         " is none");
 
-    const bool compressed = Host::GzipFile::IsGzipFile(path);
+    const bool compressed = m_Compressed = Host::GzipFile::IsGzipFile(path);
     const auto started = std::chrono::steady_clock::now();
     const std::string label =
         "Indexing " + (name == "-" ? std::string("standard input") : std::filesystem::path(name).filename().string());
@@ -320,6 +320,15 @@ TableFile::~TableFile()
     m_Table.reset();
     if (m_SpoolDescriptor >= 0)
         ::close(m_SpoolDescriptor);
+}
+
+std::pair<std::size_t, std::size_t> TableFile::ResumePoints() const
+{
+    const auto* gzip = m_Molecules ? dynamic_cast<const Host::GzipInputStream*>(m_Molecules->GetInputStream().get())
+                                   : nullptr;
+    if (!gzip)
+        return {0, 0};
+    return {gzip->File()->AccessPointCount(), gzip->File()->AccessPointBytes()};
 }
 
 void TableFile::ReadRowsOnce() const

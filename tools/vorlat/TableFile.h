@@ -4,6 +4,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include <boost/any.hpp>
 #include <boost/shared_ptr.hpp>
@@ -57,6 +58,11 @@ public:
     boost::shared_ptr<Host::ITableDataProvider> Table() const { return m_Table; }
     // Seconds the index took.
     double IndexSeconds() const { return m_IndexSeconds; }
+    // Whether the file is gzip-compressed.
+    bool Compressed() const { return m_Compressed; }
+    // For a compressed SD or Mol2 file, the places noted to resume its
+    // decompression and the bytes they hold; {0, 0} otherwise.
+    std::pair<std::size_t, std::size_t> ResumePoints() const;
     // For a caller that reads each row once, in order, and is done with a
     // structure before it reads the next row: an SD or Mol2 table then keeps
     // the parsed record of the row being read only, instead of the last
@@ -69,6 +75,7 @@ private:
     // The table, when it is an SD or Mol2 one.
     VorlatImportExport::SDDataProvider* m_Molecules = nullptr;
     double m_IndexSeconds = 0;
+    bool m_Compressed = false;
     // The unlinked temporary file standard input or a pipe was copied to.
     int m_SpoolDescriptor = -1;
 };
