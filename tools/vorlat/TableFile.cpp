@@ -28,6 +28,8 @@ namespace vorlat {
 
 namespace {
 
+using VorlatImportExport::TableFormat;
+
 const char* const KnownTypes = "csv, quenbar, sd, mol2";
 
 std::string Lower(std::string text)
@@ -97,7 +99,6 @@ bool CsvWritingGiven(const OpenOptions& options)
 // The type the first bytes of a file's data show ("" when they show none).
 std::string SniffType(const std::string& path)
 {
-    using VorlatImportExport::TableFormat;
     switch (VorlatImportExport::FormatFromContent(VorlatImportExport::ReadTableFileHead(path, 64 << 10))) {
     case TableFormat::Mol2:
         return "mol2";
@@ -110,41 +111,37 @@ std::string SniffType(const std::string& path)
     }
 }
 
-FileType TypeOf(const std::string& path, const std::string& type, const std::string& readFrom,
+TableFormat TypeOf(const std::string& path, const std::string& type, const std::string& readFrom,
                 const OpenOptions& options)
 {
     if (!type.empty()) {
         if (type == "csv")
-            return FileType::Csv;
+            return TableFormat::Csv;
         if (type == "sd" || type == "sdf")
-            return FileType::Sd;
+            return TableFormat::Sd;
         if (type == "mol2")
-            return FileType::Mol2;
+            return TableFormat::Mol2;
         if (type == "quenbar")
-            return FileType::Quenbar;
+            return TableFormat::Quenbar;
         throw UserError("unknown file type \"" + type + "\"; known types: " + KnownTypes);
     }
-    const std::string extension = Extension(path);
-    if (extension == ".csv" || extension == ".tsv")
-        return FileType::Csv;
-    if (extension == ".sdf" || extension == ".sd")
-        return FileType::Sd;
-    if (extension == ".mol2")
-        return FileType::Mol2;
-    if (extension == ".txt") {
+    const TableFormat named = VorlatImportExport::FormatFromName(path);
+    if (named != TableFormat::Quenbar && named != TableFormat::Unknown)
+        return named;
+    if (named == TableFormat::Quenbar) {
         // A text table: CSV when asked for one, or when its first lines use
         // commas, semicolons or bars without doubt; Quenbar when its first
         // line names column types. Other tab-separated lines could be either
         // (a spreadsheet saves tab-separated tables as .txt): the user says.
         if (CsvWritingGiven(options))
-            return FileType::Csv;
+            return TableFormat::Csv;
         const std::string head = Head(readFrom, options.comment);
         const char separator = VorlatImportExport::CsvOptions::DetectSeparator(head);
         if (separator != 0 && separator != '\t')
-            return FileType::Csv;
+            return TableFormat::Csv;
         // A first line of column types: a Quenbar table.
         if (options.comment.empty() && VorlatImportExport::LooksLikeQuenbar(head))
-            return FileType::Quenbar;
+            return TableFormat::Quenbar;
         throw UserError("cannot tell whether " + path +
                         " is a Quenbar or a CSV table; give --type quenbar, or --type csv (--separator tab for "
                         "tab-separated fields)");
@@ -237,9 +234,7 @@ TableFile::TableFile(const std::string& name, const OpenOptions& options) : m_Pa
                                        !std::filesystem::is_block_file(name, error));
     if (piped) {
         if (fileTypeName.empty()) {
-            const std::string extension = Extension(name);
-            if (name == "-" || (extension != ".csv" && extension != ".tsv" && extension != ".txt" &&
-                                extension != ".sdf" && extension != ".sd" && extension != ".mol2"))
+            if (name == "-" || VorlatImportExport::FormatFromName(name) == TableFormat::Unknown)
                 fileTypeName = "?";
         }
         path = Spool(name, m_SpoolDescriptor);
@@ -249,8 +244,8 @@ TableFile::TableFile(const std::string& name, const OpenOptions& options) : m_Pa
                 fileTypeName = "csv";
         }
     }
-    const FileType fileType = TypeOf(name, fileTypeName, path, options);
-    if (fileType != FileType::Csv && CsvWritingGiven(options))
+    const TableFormat fileType = TypeOf(name, fileTypeName, path, options);
+    if (fileType != TableFormat::Csv && CsvWritingGiven(options))
         throw UserError("--separator, --no-titles, --comment and --extra-columns are for CSV files; " + name +
                         " is none");
 
@@ -259,10 +254,9 @@ TableFile::TableFile(const std::string& name, const OpenOptions& options) : m_Pa
     const std::string label =
         "Indexing " + (name == "-" ? std::string("standard input") : std::filesystem::path(name).filename().string());
     VorlatImportExport::OpenTableOptions open;
+    open.format = fileType;
     try {
-        switch (fileType) {
-        case FileType::Csv: {
-            open.format = VorlatImportExport::TableFormat::Csv;
+        if (fileType == TableFormat::Csv) {
             VorlatImportExport::CsvOptions& csv = open.csv;
             csv.titles = !options.noTitles;
             csv.commentPrefix = options.comment;
@@ -287,22 +281,13 @@ TableFile::TableFile(const std::string& name, const OpenOptions& options) : m_Pa
             m_Table = VorlatImportExport::OpenTableFile(path, open);
             if (announce)
                 std::cerr << "\r\033[K" << std::flush;
-            break;
-        }
-        case FileType::Quenbar:
-            open.format = VorlatImportExport::TableFormat::Quenbar;
-            m_Table = VorlatImportExport::OpenTableFile(path, open);
-            break;
-        case FileType::Sd:
-        case FileType::Mol2: {
+        } else if (fileType == TableFormat::Sd || fileType == TableFormat::Mol2) {
             TerminalProgress progress(label);
-            open.format = fileType == FileType::Sd ? VorlatImportExport::TableFormat::Sd
-                                                   : VorlatImportExport::TableFormat::Mol2;
             open.monitor = &progress;
             m_Table = VorlatImportExport::OpenTableFile(path, open);
             m_Molecules = dynamic_cast<VorlatImportExport::SDDataProvider*>(m_Table.get());
-            break;
-        }
+        } else {
+            m_Table = VorlatImportExport::OpenTableFile(path, open);
         }
     } catch (const Host::CancellationException&) {
         throw UserError("indexing " + name + " was cancelled");

@@ -27,8 +27,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class FileType { Csv, Quenbar, Sd, Mol2 };
-
 // How to open a file: its type, and for a CSV file how it is written.
 struct OpenOptions {
     std::string type;      // "csv", "quenbar", "sd", "mol2"; empty: from the name
