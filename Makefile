@@ -41,8 +41,9 @@ sanitize:
 	$(MAKE) test BUILD_DIR=build-sanitize CMAKE_FLAGS="-DVORLAT_SANITIZE=ON -DVORLAT_BUILD_BENCH=OFF"
 
 # The index tests under ThreadSanitizer: the passes that index one file on
-# several threads, and the providers they feed.
-TSAN_TESTS ?= IndexThreads|RangePass|RecordOffsets|SDDataProvider|CsvDataProvider|Mol2DataProvider|Quenbar
+# several threads, the providers they feed, and gzip files read by several
+# streams at once.
+TSAN_TESTS ?= IndexThreads|RangePass|RecordOffsets|SDDataProvider|CsvDataProvider|Mol2DataProvider|Quenbar|GzipFile
 tsan: deps
 	cmake -S . -B build-tsan -DVORLAT_TSAN=ON -DVORLAT_BUILD_BENCH=OFF
 	cmake --build build-tsan -j $(JOBS) --target vorlat_tests

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "host/GzipFile.h"
 #include "support/Gzip.h"
@@ -202,6 +203,44 @@ TEST(GzipFile, AFileCutAfterItsPassReadsShortWithoutHarm)
         std::string got(3000, '\0');
         other.read(got.data(), 3000);
     }
+}
+
+TEST(GzipFile, StreamsOnSeveralThreadsShareTheNotedPlaces)
+{
+    // One thread reads the data through (noting places) while others read
+    // at random places, each through streams of its own over one file.
+    const std::string data = SampleData(4 << 20, 21);
+    const std::string path = WriteFile("threads.gz", VorlatTest::Gzip(data));
+    boost::shared_ptr<GzipFile> file(new GzipFile(path));
+    file->SetAccessPointSpan(64 << 10);
+    std::vector<std::string> failures(3);
+    std::vector<std::thread> threads;
+    threads.emplace_back([&] {
+        GzipInputStream pass(file);
+        if (ReadAll(pass) != data)
+            failures[0] = "the pass read other data";
+    });
+    for (unsigned t = 1; t < 3; ++t) {
+        threads.emplace_back([&, t] {
+            GzipIStream stream(file);
+            std::mt19937 random(t);
+            for (int i = 0; i < 40; ++i) {
+                const std::size_t at = random() % data.size();
+                std::string got(2000, '\0');
+                stream.clear();
+                stream.seekg(static_cast<std::streamoff>(at));
+                stream.read(got.data(), 2000);
+                got.resize(static_cast<std::size_t>(stream.gcount()));
+                if (got != data.substr(at, 2000))
+                    failures[t] = "other data at " + std::to_string(at);
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    for (const auto& failure : failures)
+        EXPECT_EQ(failure, "");
+    EXPECT_EQ(file->KnownLength(), static_cast<std::int64_t>(data.size()));
 }
 
 } // namespace
