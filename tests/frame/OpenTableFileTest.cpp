@@ -15,6 +15,8 @@
 #include "support/Files.h"
 #include "support/Gzip.h"
 
+#include <zlib.h>
+
 namespace {
 
 using VorlatImportExport::OpenTableFile;
@@ -107,6 +109,36 @@ TEST(OpenTableFile, CompressedFilesGiveThePlainFilesTables)
             EXPECT_EQ(kind.format, VorlatImportExport::SniffTableFile(plain).format);
             EXPECT_EQ(Dump(*OpenTableFile(path)), expected);
         }
+    }
+}
+
+// The data of a gzip file as zlib's own reader gives it.
+std::string Gunzip(const std::string& path)
+{
+    gzFile in = gzopen(path.c_str(), "rb");
+    std::string data;
+    char buffer[65536];
+    for (int n; in && (n = gzread(in, buffer, sizeof buffer)) > 0;)
+        data.append(buffer, static_cast<std::size_t>(n));
+    if (in)
+        gzclose(in);
+    return data;
+}
+
+TEST(OpenTableFile, FilesCompressedByOtherToolsGiveThePlainFilesTables)
+{
+    // bgzip (members of 64 KiB with an extra field, an empty last member),
+    // pigz (empty stored blocks between its blocks; independent blocks), a
+    // header with every optional field, Python's gzip module.
+    const std::string folder = std::string(VORLAT_TEST_DATA_DIR) + "/gzip/";
+    for (const std::string name : {"corpus-250-bgzip.sdf.gz", "corpus-250-pigz.mol2.gz",
+                                   "corpus-250-pigz-independent.mol2.gz", "compounds-header-fields.csv.gz",
+                                   "compounds-quenbar.txt.gz"}) {
+        SCOPED_TRACE(name);
+        const std::string plain = WriteFile(name.substr(0, name.size() - 3), Gunzip(folder + name));
+        const auto expected = Dump(*OpenTableFile(plain));
+        EXPECT_GT(expected.size(), 20u);
+        EXPECT_EQ(Dump(*OpenTableFile(folder + name)), expected);
     }
 }
 
