@@ -156,12 +156,18 @@ boost::shared_ptr<Host::ITableDataProvider> OpenTableFile(const std::string& pat
     Host::IProgressMonitor& monitor = options.monitor ? *options.monitor : silent;
     std::istream& stream = *streams->stream;
     Host::ITableDataProvider* table = nullptr;
+    SavedIndexOptions saved;
+    if (!compressed && !options.savedIndex.empty())
+        saved = {options.savedIndex, path};
     switch (format) {
-    case TableFormat::Csv:
-        table = new CsvDataProvider(stream, options.csv, streams->input);
+    case TableFormat::Csv: {
+        CsvOptions csv = options.csv;
+        csv.savedIndex = saved;
+        table = new CsvDataProvider(stream, csv, streams->input);
         break;
+    }
     case TableFormat::Quenbar:
-        table = new QuenbarDataProvider(stream);
+        table = new QuenbarDataProvider(stream, saved);
         break;
     case TableFormat::Sd:
         table = new SDDataProvider(stream, streams->input, monitor);
@@ -175,6 +181,15 @@ boost::shared_ptr<Host::ITableDataProvider> OpenTableFile(const std::string& pat
     // The deleter keeps the streams: they go after the table.
     return boost::shared_ptr<Host::ITableDataProvider>(table,
                                                        [streams](Host::ITableDataProvider* gone) { delete gone; });
+}
+
+bool IndexWasLoaded(const Host::ITableDataProvider& table)
+{
+    if (const auto* csv = dynamic_cast<const CsvDataProvider*>(&table))
+        return csv->IndexWasLoaded();
+    if (const auto* quenbar = dynamic_cast<const QuenbarDataProvider*>(&table))
+        return quenbar->IndexWasLoaded();
+    return false;
 }
 
 } // namespace VorlatImportExport

@@ -106,6 +106,98 @@ std::size_t RecordOffsets::MemoryUsage() const
     return bytes;
 }
 
+namespace {
+
+struct SavedCounts {
+    std::uint64_t groups;
+    std::uint64_t chunks;
+    std::uint64_t dropped;
+    std::uint64_t tail;
+};
+
+} // namespace
+
+void RecordOffsets::SaveTo(std::string& bytes) const
+{
+    const SavedCounts counts{m_Groups.size(), m_Chunks.size(), m_Dropped, m_TailCount};
+    bytes.append(reinterpret_cast<const char*>(&counts), sizeof counts);
+    bytes.append(reinterpret_cast<const char*>(m_Groups.data()), m_Groups.size() * sizeof(Group));
+    for (const Chunk& chunk : m_Chunks) {
+        const std::uint64_t used = chunk.used;
+        bytes.append(reinterpret_cast<const char*>(&used), sizeof used);
+    }
+    bytes.append(reinterpret_cast<const char*>(m_Tail), sizeof m_Tail);
+    for (const Chunk& chunk : m_Chunks) {
+        bytes.append(reinterpret_cast<const char*>(chunk.bytes.get()), chunk.used);
+        bytes.resize((bytes.size() + 7) / 8 * 8, '\0');
+    }
+}
+
+bool RecordOffsets::LoadFrom(const char* bytes, std::size_t size)
+{
+    SavedCounts counts{};
+    if (size < sizeof counts)
+        return false;
+    std::memcpy(&counts, bytes, sizeof counts);
+    const std::size_t fixed = sizeof counts + sizeof m_Tail;
+    if (counts.tail > GroupSize || counts.groups > (size - fixed) / sizeof(Group) ||
+        counts.chunks > (size - fixed - counts.groups * sizeof(Group)) / sizeof(std::uint64_t) ||
+        counts.dropped > counts.groups * GroupSize + counts.tail)
+        return false;
+    const char* p = bytes + sizeof counts;
+    RecordOffsets loaded;
+    loaded.m_Groups.resize(static_cast<std::size_t>(counts.groups));
+    std::memcpy(loaded.m_Groups.data(), p, loaded.m_Groups.size() * sizeof(Group));
+    p += loaded.m_Groups.size() * sizeof(Group);
+    std::vector<std::uint64_t> used(static_cast<std::size_t>(counts.chunks));
+    std::memcpy(used.data(), p, used.size() * sizeof(std::uint64_t));
+    p += used.size() * sizeof(std::uint64_t);
+    std::memcpy(loaded.m_Tail, p, sizeof m_Tail);
+    p += sizeof m_Tail;
+    std::size_t left = size - static_cast<std::size_t>(p - bytes);
+    for (const std::uint64_t chunkUsed : used) {
+        const std::size_t padded = (chunkUsed + 7) / 8 * 8;
+        if (chunkUsed > PositionMask + 1 || padded > left)
+            return false;
+        Chunk chunk;
+        chunk.capacity = static_cast<std::size_t>(chunkUsed) + Slack;
+        chunk.used = static_cast<std::size_t>(chunkUsed);
+        chunk.bytes.reset(new std::uint8_t[chunk.capacity]());
+        std::memcpy(chunk.bytes.get(), p, chunk.used);
+        loaded.m_Chunks.push_back(std::move(chunk));
+        p += padded;
+        left -= padded;
+    }
+    if (left != 0)
+        return false;
+    // Every group's distances lie within its chunk.
+    for (const Group& group : loaded.m_Groups) {
+        const std::uint64_t width = group.where & WidthMask;
+        const std::uint64_t chunk = group.where >> ChunkShift;
+        const std::uint64_t position = (group.where >> PositionShift) & PositionMask;
+        if (width < 1 || width > 8 || chunk >= loaded.m_Chunks.size() ||
+            position + GroupSize * width > loaded.m_Chunks[static_cast<std::size_t>(chunk)].used)
+            return false;
+    }
+    loaded.m_Dropped = static_cast<std::size_t>(counts.dropped);
+    loaded.m_TailCount = static_cast<std::size_t>(counts.tail);
+    swap(loaded);
+    return true;
+}
+
+bool RecordOffsets::InOrderWithin(std::int64_t first, std::int64_t end) const
+{
+    std::int64_t previous = first;
+    const std::size_t count = size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::int64_t offset = (*this)[i];
+        if (offset < previous || offset > end)
+            return false;
+        previous = offset;
+    }
+    return true;
+}
+
 void RecordOffsets::EncodeTail()
 {
     EncodeGroup(m_Tail);

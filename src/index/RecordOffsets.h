@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace VorlatImportExport {
@@ -90,6 +91,15 @@ public:
     std::size_t MemoryUsage() const;
 
     void swap(RecordOffsets& other) noexcept;
+
+    // The list as bytes, its encoded groups as they are (for a saved index).
+    void SaveTo(std::string& bytes) const;
+    // The list SaveTo wrote, after checking every count, size and place in
+    // it; false (and the list unchanged) for bytes it did not write.
+    bool LoadFrom(const char* bytes, std::size_t size);
+    // Whether every offset lies in [first, end] and none is less than the one
+    // before it (a saved list that says otherwise is not of the file).
+    bool InOrderWithin(std::int64_t first, std::int64_t end) const;
 
 private:
     static constexpr std::size_t GroupSize = 64;

@@ -141,10 +141,89 @@ std::size_t CsvDataProvider::MostFields(ByteSource& source) const
     return most;
 }
 
+namespace {
+
+// The sections of a CSV provider's saved index.
+enum CsvSection : std::uint32_t { TitlesSection = 1, OffsetsSection, EndSection, SeparatorSection };
+const std::uint32_t CsvIndexKind = 1;
+
+} // namespace
+
+std::string CsvDataProvider::SavedIndexKey(std::size_t blockSize) const
+{
+    return std::string("csv separator=") + std::to_string(static_cast<int>(m_Options.separator)) +
+           " titles=" + (m_Options.titles ? "1" : "0") + " extra=" + (m_Options.extraColumns ? "1" : "0") +
+           " block=" + std::to_string(blockSize) + " comment=" + m_Options.commentPrefix;
+}
+
+bool CsvDataProvider::LoadSavedIndex(std::size_t blockSize, const FileFingerprint& fingerprint)
+{
+    SavedIndexReader saved;
+    if (!saved.Load(m_Options.savedIndex.path, CsvIndexKind, fingerprint, SavedIndexKey(blockSize)))
+        return false;
+    std::vector<std::string> titles;
+    RecordOffsets offsets;
+    std::int64_t end = 0;
+    std::int64_t separator = 0;
+    const char* bytes = nullptr;
+    std::size_t size = 0;
+    if (!saved.Texts(TitlesSection, titles) || titles.empty() || titles[0] != "Index" ||
+        !saved.Section(OffsetsSection, bytes, size) || !offsets.LoadFrom(bytes, size) ||
+        !saved.Number(EndSection, end) || end < 0 || end > fingerprint.size || !saved.Number(SeparatorSection, separator) ||
+        !CsvOptions::IsSeparator(static_cast<char>(separator)) ||
+        (m_Options.separator != 0 && separator != m_Options.separator) || !offsets.InOrderWithin(0, end))
+        return false;
+    m_ColumnTitles.swap(titles);
+    m_RecordOffsets.swap(offsets);
+    m_EndOffset = end;
+    m_Options.separator = static_cast<char>(separator);
+    m_IndexLoaded = true;
+    return true;
+}
+
+void CsvDataProvider::SaveIndex(const std::string& key, const FileFingerprint& fingerprint) const
+{
+    SavedIndexWriter writer(CsvIndexKind, fingerprint, key);
+    writer.AddTexts(TitlesSection, m_ColumnTitles);
+    std::string offsets;
+    m_RecordOffsets.SaveTo(offsets);
+    writer.Add(OffsetsSection, offsets);
+    writer.AddNumber(EndSection, m_EndOffset);
+    writer.AddNumber(SeparatorSection, m_Options.separator);
+    // A saved index that cannot be written is no failure of the table.
+    writer.WriteTo(m_Options.savedIndex.path);
+}
+
 void CsvDataProvider::ConstructIndexMap(std::size_t blockSize)
 {
     StreamExceptionsOff noExceptions(m_Stream);
     Host::RequireRandomAccess(m_Stream, "CsvDataProvider", __LINE__);
+    // A saved index of this very file, made with these options, spares the
+    // pass; one is written after the pass when the file did not change
+    // meanwhile.
+    FileFingerprint fingerprint;
+    const bool saving = m_Options.savedIndex.Enabled() && FileFingerprint::Of(m_Options.savedIndex.file, fingerprint);
+    const char givenSeparator = m_Options.separator;
+    if (saving && LoadSavedIndex(blockSize, fingerprint)) {
+        m_Stream.clear();
+        return;
+    }
+    IndexFromFile(blockSize);
+    if (saving) {
+        FileFingerprint after;
+        if (FileFingerprint::Of(m_Options.savedIndex.file, after) && after == fingerprint) {
+            // The key holds the options as given (a separator to find: 0).
+            const char found = m_Options.separator;
+            m_Options.separator = givenSeparator;
+            const std::string key = SavedIndexKey(blockSize);
+            m_Options.separator = found;
+            SaveIndex(key, fingerprint);
+        }
+    }
+}
+
+void CsvDataProvider::IndexFromFile(std::size_t blockSize)
+{
     const std::int64_t bomEnd = SkipByteOrderMark(m_Stream, static_cast<std::streamoff>(m_Stream.tellg()));
     std::int64_t length = -1;
     if (m_Stream.seekg(0, std::ios::end))

@@ -87,6 +87,9 @@ public:
     // The byte between fields the table reads with: the one the options
     // gave, or found.
     char GetSeparator() const { return m_Options.separator; }
+    // Whether the index came from a saved index (CsvOptions::savedIndex)
+    // rather than a pass through the file.
+    bool IndexWasLoaded() const { return m_IndexLoaded; }
 
 private:
     // The record's size without the blanks and line end after it (the
@@ -99,6 +102,13 @@ private:
     // The most fields a record of the table has.
     std::size_t MostFields(ByteSource& source) const;
     void ConstructIndexMap(std::size_t blockSize);
+    // The options that shape the index, as bytes: a saved index made with
+    // others is not used.
+    std::string SavedIndexKey(std::size_t blockSize) const;
+    bool LoadSavedIndex(std::size_t blockSize, const FileFingerprint& fingerprint);
+    void SaveIndex(const std::string& key, const FileFingerprint& fingerprint) const;
+    // The pass through the file.
+    void IndexFromFile(std::size_t blockSize);
     // The index pass on several threads, range by range; returns where the
     // data ends.
     std::int64_t IndexInRanges(ByteSource& source, const RecordScan& scan, std::int64_t start, std::int64_t length,
@@ -115,6 +125,7 @@ private:
     std::vector<std::string> m_ColumnTitles;
     RecordOffsets m_RecordOffsets;
     std::int64_t m_EndOffset = 0;
+    bool m_IndexLoaded = false;
 
     int m_SplitRow = -1;
     std::vector<std::string> m_SplitFields;

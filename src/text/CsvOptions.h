@@ -3,6 +3,7 @@
 #include <string>
 
 #include "host/Export.h"
+#include "index/SavedIndex.h"
 
 namespace VorlatImportExport {
 
@@ -26,6 +27,9 @@ struct VORLAT_EXPORT CsvOptions {
     // reads every record once more while the file is indexed. Without it
     // they are not shown.
     bool extraColumns = false;
+    // A saved index to load instead of indexing, or to write after it (off
+    // unless both paths are given; see SavedIndexOptions).
+    SavedIndexOptions savedIndex;
 
     // Whether c is one of the separators above.
     static bool IsSeparator(char c);

@@ -22,6 +22,12 @@ const std::size_t IndexBlockSize = 1 << 20;
 
 QuenbarDataProvider::QuenbarDataProvider(std::istream& stream) : m_Stream(stream) { ConstructIndexMap(); }
 
+QuenbarDataProvider::QuenbarDataProvider(std::istream& stream, const SavedIndexOptions& savedIndex)
+    : m_Stream(stream), m_SavedIndex(savedIndex)
+{
+    ConstructIndexMap();
+}
+
 QuenbarDataProvider::QuenbarDataProvider(const QuenbarDataProvider& other)
     : TableDataProviderBase(other),
       m_RecordCount(other.m_RecordCount),
@@ -32,7 +38,9 @@ QuenbarDataProvider::QuenbarDataProvider(const QuenbarDataProvider& other)
       m_FirstHeader(other.m_FirstHeader),
       m_SecondHeader(other.m_SecondHeader),
       m_RecordOffsets(other.m_RecordOffsets),
-      m_EndOffset(other.m_EndOffset)
+      m_EndOffset(other.m_EndOffset),
+      m_SavedIndex(other.m_SavedIndex),
+      m_IndexLoaded(other.m_IndexLoaded)
 {
 }
 
@@ -67,15 +75,87 @@ bool QuenbarDataProvider::InitDataProvider()
     return true;
 }
 
+namespace {
+
+// The sections of a Quenbar provider's saved index.
+enum QuenbarSection : std::uint32_t { FirstHeaderSection = 1, SecondHeaderSection, OffsetsSection, EndSection };
+const std::uint32_t QuenbarIndexKind = 2;
+const char* const QuenbarIndexKey = "quenbar";
+
+} // namespace
+
 void QuenbarDataProvider::ConstructIndexMap()
 {
     // From scratch: a second pass replaces what the first found.
     m_RecordCount = m_ColumnCount = m_LineCount = m_HeaderCount = 0;
     m_RecordOffsets.clear();
     m_SplitRow = -1;
+    m_IndexLoaded = false;
 
     StreamExceptionsOff noExceptions(m_Stream);
     Host::RequireRandomAccess(m_Stream, "QuenbarDataProvider", __LINE__);
+    // A saved index of this very file spares the pass; one is written after
+    // the pass when the file did not change meanwhile.
+    FileFingerprint fingerprint;
+    const bool saving = m_SavedIndex.Enabled() && FileFingerprint::Of(m_SavedIndex.file, fingerprint);
+    if (saving && LoadSavedIndex(fingerprint)) {
+        ResetFile();
+        return;
+    }
+    IndexFromFile();
+    FileFingerprint after;
+    if (saving && FileFingerprint::Of(m_SavedIndex.file, after) && after == fingerprint)
+        SaveIndex(fingerprint);
+}
+
+bool QuenbarDataProvider::LoadSavedIndex(const FileFingerprint& fingerprint)
+{
+    SavedIndexReader saved;
+    if (!saved.Load(m_SavedIndex.path, QuenbarIndexKind, fingerprint, QuenbarIndexKey))
+        return false;
+    std::vector<std::string> first, second;
+    RecordOffsets offsets;
+    std::int64_t end = 0;
+    const char* bytes = nullptr;
+    std::size_t size = 0;
+    if (!saved.Texts(FirstHeaderSection, first) || !saved.Texts(SecondHeaderSection, second) ||
+        !saved.Section(OffsetsSection, bytes, size) || !offsets.LoadFrom(bytes, size) || !saved.Number(EndSection, end) ||
+        end < 0 || end > fingerprint.size || !offsets.InOrderWithin(0, end))
+        return false;
+    m_FirstHeader.swap(first);
+    m_SecondHeader.swap(second);
+    m_RecordOffsets.swap(offsets);
+    m_EndOffset = end;
+    SetCounts();
+    m_IndexLoaded = true;
+    return true;
+}
+
+void QuenbarDataProvider::SaveIndex(const FileFingerprint& fingerprint) const
+{
+    SavedIndexWriter writer(QuenbarIndexKind, fingerprint, QuenbarIndexKey);
+    writer.AddTexts(FirstHeaderSection, m_FirstHeader);
+    writer.AddTexts(SecondHeaderSection, m_SecondHeader);
+    std::string offsets;
+    m_RecordOffsets.SaveTo(offsets);
+    writer.Add(OffsetsSection, offsets);
+    writer.AddNumber(EndSection, m_EndOffset);
+    // A saved index that cannot be written is no failure of the table.
+    writer.WriteTo(m_SavedIndex.path);
+}
+
+void QuenbarDataProvider::SetCounts()
+{
+    m_ColumnCount = static_cast<int>(m_FirstHeader.size());
+    m_HeaderCount = 2;
+    m_RecordCount = m_RecordOffsets.size() > static_cast<std::size_t>(INT_MAX)
+                        ? INT_MAX
+                        : static_cast<int>(m_RecordOffsets.size());
+    m_LineCount = m_RecordCount + m_HeaderCount;
+}
+
+void QuenbarDataProvider::IndexFromFile()
+{
     SkipByteOrderMark(m_Stream, static_cast<std::streamoff>(m_Stream.tellg()));
     // Every line is a record of the scan, the two header lines first; lines
     // end in LF, CR LF or a lone CR.
@@ -94,17 +174,10 @@ void QuenbarDataProvider::ConstructIndexMap()
     std::string line;
     ReadLineAt(0, line);
     ParseLine(line, m_FirstHeader, Tab);
-    m_ColumnCount = static_cast<int>(m_FirstHeader.size());
-    ++m_HeaderCount;
     ReadLineAt(1, line);
     ParseLine(line, m_SecondHeader, Tab);
-    ++m_HeaderCount;
     m_RecordOffsets.DropFront(2);
-
-    m_RecordCount = m_RecordOffsets.size() > static_cast<std::size_t>(INT_MAX)
-                        ? INT_MAX
-                        : static_cast<int>(m_RecordOffsets.size());
-    m_LineCount = m_RecordCount + m_HeaderCount;
+    SetCounts();
     ResetFile();
 }
 

@@ -7,6 +7,7 @@
 
 #include "host/TableDataProviderBase.h"
 #include "index/RecordOffsets.h"
+#include "index/SavedIndex.h"
 
 namespace VorlatImportExport {
 
@@ -27,6 +28,9 @@ public:
     // "The file cannot be read at random positions: ..." for a stream that
     // cannot seek (a pipe).
     explicit QuenbarDataProvider(std::istream& stream);
+    // With a saved index to load instead of indexing, or to write after it
+    // (see SavedIndexOptions).
+    QuenbarDataProvider(std::istream& stream, const SavedIndexOptions& savedIndex);
     QuenbarDataProvider(const QuenbarDataProvider& other);
     QuenbarDataProvider& operator=(const QuenbarDataProvider&) = delete;
     ~QuenbarDataProvider() override;
@@ -44,11 +48,20 @@ public:
     int GetLineCount() const { return m_LineCount; }
     int GetRecordCount() const { return m_RecordCount; }
     int GetHeaderCount() const { return m_HeaderCount; }
-    // Indexes the stream again from its start, from scratch.
+    // Indexes the stream again from its start, from scratch (or from the
+    // saved index, when one was given and is of the file as it is now).
     bool InitDataProvider();
+    // Whether the index came from a saved index rather than a pass through
+    // the file.
+    bool IndexWasLoaded() const { return m_IndexLoaded; }
 
 private:
     void ConstructIndexMap();
+    void IndexFromFile();
+    bool LoadSavedIndex(const FileFingerprint& fingerprint);
+    void SaveIndex(const FileFingerprint& fingerprint) const;
+    // The counts that follow from the offsets and headers.
+    void SetCounts();
     static void ParseLine(const std::string& line, std::vector<std::string>& tokens, char delimiter);
     void ResetFile();
     // Line `index` of the scan (the header lines first) without its line
@@ -64,6 +77,8 @@ private:
     std::vector<std::string> m_SecondHeader;
     RecordOffsets m_RecordOffsets;
     std::int64_t m_EndOffset = 0;
+    SavedIndexOptions m_SavedIndex;
+    bool m_IndexLoaded = false;
 
     int m_SplitRow = -1;
     std::vector<std::string> m_SplitTokens;
