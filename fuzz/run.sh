@@ -6,10 +6,10 @@ set -eu
 seconds="$1"
 build="$2"
 shift 2
-targets="${*:-csv sd mol2 quenbar text validator csv_diff sd_diff mol2_diff gzip sd_gzip}"
+targets="${*:-csv sd mol2 quenbar text validator csv_diff sd_diff mol2_diff gzip sd_gzip saved_index}"
 source="$(cd "$(dirname "$0")/.." && pwd)"
 mkdir -p "$build/corpus"
-for target in csv sd mol2 quenbar text validator csv_diff sd_diff mol2_diff gzip sd_gzip; do
+for target in csv sd mol2 quenbar text validator csv_diff sd_diff mol2_diff gzip sd_gzip saved_index; do
   mkdir -p "$build/corpus/$target"
 done
 cp "$source"/examples/data/*.csv "$source"/tests/data/*.csv "$build/corpus/csv/" 2>/dev/null || true
@@ -40,6 +40,11 @@ for f in "$source"/examples/data/*; do
   { printf '\021'; cat "$f"; } > "$build/corpus/gzip/plain-$(basename "$f")"
   { printf '\000'; gzip -c < "$f"; } > "$build/corpus/gzip/gzip-$(basename "$f")"
 done
+# The saved-index target: a few sections with a right header (odd first
+# bytes) and raw bytes (even ones).
+printf '\001\001\002IndexTTT' > "$build/corpus/saved_index/sections-csv"
+printf '\003\001\002stringTT' > "$build/corpus/saved_index/sections-quenbar"
+printf '\000VORLATIX' > "$build/corpus/saved_index/raw"
 # fuzz/seeds/mol2 holds a few records of each Mol2 corpus file (with and
 # without hydrogens and formal charges), for the structure reader.
 # Leaks RDKit itself makes are suppressed; fuzzing keeps the fast unwinder,

@@ -23,11 +23,20 @@ struct Result {
 };
 
 // Runs the tool with arguments (already quoted for the shell).
+// The tool's cache folder for these tests, removed when they end.
+struct TestCache {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("vorlat-cli-cache-" + std::to_string(getpid()));
+    ~TestCache() { std::filesystem::remove_all(folder); }
+};
+const TestCache Cache;
+
 Result RunTool(const std::string& arguments)
 {
     const auto dir = std::filesystem::temp_directory_path() / ("vorlat-cli-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
-    const std::string command = std::string("COLUMNS= '") + VORLAT_TOOL_PATH + "' " + arguments + " >'" +
+    const std::string command = std::string("COLUMNS= XDG_CACHE_HOME='") + Cache.folder.string() + "' '" +
+                                VORLAT_TOOL_PATH + "' " + arguments + " >'" +
                                 (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
     const int raw = std::system(command.c_str());
     Result result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, VorlatTest::ReadFile(dir / "out"), VorlatTest::ReadFile(dir / "err")};
@@ -240,6 +249,33 @@ TEST(VorlatCli, CompressedFilesReadInPlace)
     result = RunTool("show " + cut);
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("Unable to process file."), std::string::npos) << result.err;
+    std::filesystem::remove_all(dir);
+}
+
+TEST(VorlatCli, SavedIndexesInTheCacheFolder)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("vorlat-saved-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "data.csv").string();
+    std::ofstream(path, std::ios::binary) << "id,name\n1,Aspirin\n2,\"Caf\nfeine\"\n";
+    Result result = RunTool("info " + path);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("(indexed; saved to " + Cache.folder.string() + "/vorlat/data.csv-"), std::string::npos)
+        << result.out;
+    result = RunTool("info " + path);
+    EXPECT_NE(result.out.find("(loaded from the saved index"), std::string::npos) << result.out;
+    result = RunTool("show " + path + " --format csv");
+    EXPECT_EQ(result.out, "Index,id,name\n1,1,Aspirin\n2,2,\"Caf\nfeine\"\n");
+    // Changed: indexed again; --no-cache: neither loaded nor saved.
+    std::ofstream(path, std::ios::binary | std::ios::app) << "3,Ibuprofen\n";
+    result = RunTool("show " + path + " --format csv --rows 3");
+    EXPECT_EQ(result.out, "Index,id,name\n3,3,Ibuprofen\n") << result.err;
+    result = RunTool("info --no-cache " + path);
+    EXPECT_EQ(result.out.find("saved index"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("saved to"), std::string::npos) << result.out;
+    // A cache folder that cannot be written costs nothing but the saving.
+    result = RunTool("info " + path + " 2>&1; XDG_CACHE_HOME=/proc/none '" + VORLAT_TOOL_PATH + "' info " + path);
+    EXPECT_EQ(result.status, 0) << result.err;
     std::filesystem::remove_all(dir);
 }
 

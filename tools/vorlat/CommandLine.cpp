@@ -22,6 +22,8 @@ void AddOpenOptions(CLI::App* command, OpenOptions& open)
                         "CSV: pass over the lines before the titles that begin with this text (such as #)");
     command->add_flag("--extra-columns", open.extraColumns,
                       "CSV: fields beyond the titles get columns of their own (reads the file once more)");
+    command->add_flag("--no-cache", open.noCache,
+                      "Index the file afresh, without the saved index in the cache folder and without saving one");
 }
 
 void AddViewOptions(CLI::App* command, std::vector<std::string>& columns, std::string& format, int& width)

@@ -26,7 +26,12 @@ int Info(const InfoOptions& options)
     for (int column = 0; column < table.GetColumnCount(); ++column)
         std::cout << "  " << column << "  " << Host::ToSString(table.GetColumnTitle(column)) << '\n';
     std::cout.precision(3);
-    std::cout << "index time: " << std::fixed << file.IndexSeconds() << " s\n";
+    std::cout << "index time: " << std::fixed << file.IndexSeconds() << " s";
+    if (file.IndexFromCache())
+        std::cout << " (loaded from the saved index " << file.SavedIndexPath() << ")";
+    else if (!file.SavedIndexPath().empty())
+        std::cout << " (indexed; saved to " << file.SavedIndexPath() << ")";
+    std::cout << '\n';
     if (file.Compressed()) {
         std::cout << "compressed: gzip, decompressed while indexed";
         const auto [points, bytes] = file.ResumePoints();

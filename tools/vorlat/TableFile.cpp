@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -20,6 +21,7 @@
 #include "host/Exception.h"
 #include "frame/OpenTableFile.h"
 #include "host/GzipFile.h"
+#include "index/SavedIndex.h"
 #include "host/StringConversion.h"
 #include "molecule/SDDataProvider.h"
 #include "text/CsvOptions.h"
@@ -211,6 +213,22 @@ std::string Spool(const std::string& path, int& descriptor)
     return "/proc/self/fd/" + std::to_string(descriptor);
 }
 
+// Where the saved index of the file at path is kept: in the cache folder
+// (made when missing), named after the file and a hash of its absolute path;
+// "" when there is no cache folder.
+std::string SavedIndexFor(const std::string& path)
+{
+    const std::string folder = CacheFolder();
+    std::error_code error;
+    if (folder.empty() || (!std::filesystem::create_directories(folder, error) && error))
+        return std::string();
+    const std::string absolute = std::filesystem::absolute(path, error).lexically_normal().string();
+    char hash[17];
+    std::snprintf(hash, sizeof hash, "%016llx",
+                  static_cast<unsigned long long>(VorlatImportExport::HashBytes(absolute.data(), absolute.size())));
+    return folder + "/" + std::filesystem::path(path).filename().string() + "-" + hash + ".index";
+}
+
 std::string OneLine(std::string text)
 {
     std::replace(text.begin(), text.end(), '\n', ' ');
@@ -250,11 +268,19 @@ TableFile::TableFile(const std::string& name, const OpenOptions& options) : m_Pa
                         " is none");
 
     const bool compressed = m_Compressed = Host::GzipFile::IsGzipFile(path);
+    const auto savedBefore = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(2);
     const auto started = std::chrono::steady_clock::now();
     const std::string label =
         "Indexing " + (name == "-" ? std::string("standard input") : std::filesystem::path(name).filename().string());
     VorlatImportExport::OpenTableOptions open;
     open.format = fileType;
+    // CSV and Quenbar tables keep their index in the cache folder, under a
+    // name made from the file's absolute path.
+    if (!options.noCache && !piped && !compressed &&
+        (fileType == TableFormat::Csv || fileType == TableFormat::Quenbar)) {
+        m_SavedIndexPath = SavedIndexFor(name);
+        open.savedIndex = m_SavedIndexPath;
+    }
     try {
         if (fileType == TableFormat::Csv) {
             VorlatImportExport::CsvOptions& csv = open.csv;
@@ -296,6 +322,12 @@ TableFile::TableFile(const std::string& name, const OpenOptions& options) : m_Pa
     } catch (const std::runtime_error& failure) {
         throw UserError(failure.what());
     }
+    m_IndexFromCache = m_Table && VorlatImportExport::IndexWasLoaded(*m_Table);
+    // A saved index that could not be written is none.
+    std::error_code noIndex;
+    if (!m_IndexFromCache && !m_SavedIndexPath.empty() &&
+        !(std::filesystem::last_write_time(m_SavedIndexPath, noIndex) >= savedBefore && !noIndex))
+        m_SavedIndexPath.clear();
     m_IndexSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 }
 
@@ -305,6 +337,17 @@ TableFile::~TableFile()
     m_Table.reset();
     if (m_SpoolDescriptor >= 0)
         ::close(m_SpoolDescriptor);
+}
+
+std::string CacheFolder()
+{
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    if (cache && *cache == '/')
+        return std::string(cache) + "/vorlat";
+    const char* home = std::getenv("HOME");
+    if (home && *home)
+        return std::string(home) + "/.cache/vorlat";
+    return std::string();
 }
 
 std::pair<std::size_t, std::size_t> TableFile::ResumePoints() const

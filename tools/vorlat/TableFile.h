@@ -34,6 +34,7 @@ struct OpenOptions {
     bool noTitles = false; // the first line is a row, not the titles
     std::string comment;   // lines beginning with it before the titles are passed over
     bool extraColumns = false; // fields beyond the titles get columns of their own
+    bool noCache = false;      // neither load nor save the file's saved index
 };
 
 // An open file and the table over it. The streams live as long as the table.
@@ -58,6 +59,11 @@ public:
     double IndexSeconds() const { return m_IndexSeconds; }
     // Whether the file is gzip-compressed.
     bool Compressed() const { return m_Compressed; }
+    // Where the file's saved index is kept ("" when none is: --no-cache,
+    // standard input, a compressed file, or a type without one), and whether
+    // the index came from it.
+    const std::string& SavedIndexPath() const { return m_SavedIndexPath; }
+    bool IndexFromCache() const { return m_IndexFromCache; }
     // For a compressed SD or Mol2 file, the places noted to resume its
     // decompression and the bytes they hold; {0, 0} otherwise.
     std::pair<std::size_t, std::size_t> ResumePoints() const;
@@ -74,6 +80,8 @@ private:
     VorlatImportExport::SDDataProvider* m_Molecules = nullptr;
     double m_IndexSeconds = 0;
     bool m_Compressed = false;
+    std::string m_SavedIndexPath;
+    bool m_IndexFromCache = false;
     // The unlinked temporary file standard input or a pipe was copied to.
     int m_SpoolDescriptor = -1;
 };
@@ -86,6 +94,10 @@ std::wstring CellText(const boost::any& value);
 const Chem::Molecule* CellMolecule(const boost::any& value);
 // Whether the table's first column holds structures (SD and Mol2 tables).
 bool HoldsStructures(Host::ITableDataProvider& table);
+
+// The folder saved indexes are kept in: $XDG_CACHE_HOME/vorlat, else
+// ~/.cache/vorlat ("" when neither is set).
+std::string CacheFolder();
 
 // The bundled example shown when no file is named.
 std::string BundledExamplePath();
