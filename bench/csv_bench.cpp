@@ -2,7 +2,8 @@
 // 100-byte lines (one without quotes, one with every field quoted and some
 // quoted line breaks), each beside a plain read-and-memchr line count of the
 // same file measured in the same run. The index passes also report the
-// bytes their index of record starts holds per row.
+// bytes their index of record starts holds per row; the saved index is
+// written after a pass and loaded instead of one, beside the pass.
 //
 //   VORLAT_BENCH_DIR=/tmp/vorlat-bench build/bench/csv_bench
 //
@@ -187,6 +188,41 @@ void CsvIndexPass(benchmark::State& state, const fs::path& path)
 void BM_CsvIndexPass(benchmark::State& state) { CsvIndexPass(state, NarrowFile()); }
 void BM_CsvIndexPassQuoted(benchmark::State& state) { CsvIndexPass(state, QuotedFile()); }
 
+// The saved index of the 500 MB file: written after a pass (argument 0:
+// the pass and the writing together, beside BM_CsvIndexPass), and the
+// opening that loads it instead of the pass (argument 1). Its size on disk
+// beside the index the pass holds in memory.
+void BM_CsvSavedIndex(benchmark::State& state)
+{
+    const fs::path path = NarrowFile();
+    const std::string saved = (BenchDir() / "narrow.csv.index").string();
+    const bool load = state.range(0) == 1;
+    VorlatImportExport::CsvOptions options;
+    options.savedIndex = {saved, path.string()};
+    std::size_t indexBytes = 0;
+    bool loaded = false;
+    if (load) {
+        // Made once before the loads are timed.
+        std::ifstream in(path, std::ios::binary);
+        VorlatImportExport::CsvDataProvider provider(in, options);
+    }
+    for (auto _ : state) {
+        if (!load)
+            fs::remove(saved);
+        std::ifstream in(path, std::ios::binary);
+        VorlatImportExport::CsvDataProvider provider(
+            in, options, boost::shared_ptr<Host::InputStream>(new Host::FileInputStream(path.string())));
+        indexBytes = provider.GetIndexMemoryUsage();
+        loaded = provider.IndexWasLoaded();
+        benchmark::DoNotOptimize(indexBytes);
+    }
+    if (loaded != load)
+        state.SkipWithError(load ? "the saved index was not loaded" : "a saved index was loaded");
+    state.counters["saved_bytes"] = static_cast<double>(fs::file_size(saved));
+    state.counters["held_bytes"] = static_cast<double>(indexBytes);
+    state.counters["saved/held"] = static_cast<double>(fs::file_size(saved)) / static_cast<double>(indexBytes);
+}
+
 // Random cells of the 500 MB file: one seek, one line read and split each.
 void BM_RandomGetCellData(benchmark::State& state)
 {
@@ -222,6 +258,7 @@ BENCHMARK(BM_PlainMemchrScan)->Unit(benchmark::kMillisecond)->MinTime(3);
 BENCHMARK(BM_CsvIndexPass)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(3);
 BENCHMARK(BM_PlainMemchrScanQuoted)->Unit(benchmark::kMillisecond)->MinTime(3);
 BENCHMARK(BM_CsvIndexPassQuoted)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(3);
+BENCHMARK(BM_CsvSavedIndex)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(3);
 BENCHMARK(BM_RandomGetCellData)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_GetRowValues50Columns)->Unit(benchmark::kNanosecond);
 

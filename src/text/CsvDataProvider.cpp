@@ -156,10 +156,10 @@ std::string CsvDataProvider::SavedIndexKey(std::size_t blockSize) const
            " block=" + std::to_string(blockSize) + " comment=" + m_Options.commentPrefix;
 }
 
-bool CsvDataProvider::LoadSavedIndex(std::size_t blockSize, const FileFingerprint& fingerprint)
+bool CsvDataProvider::LoadSavedIndex(const std::string& key, const FileFingerprint& fingerprint)
 {
     SavedIndexReader saved;
-    if (!saved.Load(m_Options.savedIndex.path, CsvIndexKind, fingerprint, SavedIndexKey(blockSize)))
+    if (!saved.Load(m_Options.savedIndex.path, CsvIndexKind, fingerprint, key))
         return false;
     std::vector<std::string> titles;
     RecordOffsets offsets;
@@ -203,23 +203,16 @@ void CsvDataProvider::ConstructIndexMap(std::size_t blockSize)
     // meanwhile.
     FileFingerprint fingerprint;
     const bool saving = m_Options.savedIndex.Enabled() && FileFingerprint::Of(m_Options.savedIndex.file, fingerprint);
-    const char givenSeparator = m_Options.separator;
-    if (saving && LoadSavedIndex(blockSize, fingerprint)) {
+    // The options as given (a separator still to find is 0).
+    const std::string key = SavedIndexKey(blockSize);
+    if (saving && LoadSavedIndex(key, fingerprint)) {
         m_Stream.clear();
         return;
     }
     IndexFromFile(blockSize);
-    if (saving) {
-        FileFingerprint after;
-        if (FileFingerprint::Of(m_Options.savedIndex.file, after) && after == fingerprint) {
-            // The key holds the options as given (a separator to find: 0).
-            const char found = m_Options.separator;
-            m_Options.separator = givenSeparator;
-            const std::string key = SavedIndexKey(blockSize);
-            m_Options.separator = found;
-            SaveIndex(key, fingerprint);
-        }
-    }
+    FileFingerprint after;
+    if (saving && FileFingerprint::Of(m_Options.savedIndex.file, after) && after == fingerprint)
+        SaveIndex(key, fingerprint);
 }
 
 void CsvDataProvider::IndexFromFile(std::size_t blockSize)

@@ -105,7 +105,7 @@ private:
     // The options that shape the index, as bytes: a saved index made with
     // others is not used.
     std::string SavedIndexKey(std::size_t blockSize) const;
-    bool LoadSavedIndex(std::size_t blockSize, const FileFingerprint& fingerprint);
+    bool LoadSavedIndex(const std::string& key, const FileFingerprint& fingerprint);
     void SaveIndex(const std::string& key, const FileFingerprint& fingerprint) const;
     // The pass through the file.
     void IndexFromFile(std::size_t blockSize);
