@@ -45,6 +45,8 @@ done
 printf '\001\001\002IndexTTT' > "$build/corpus/saved_index/sections-csv"
 printf '\003\001\002stringTT' > "$build/corpus/saved_index/sections-quenbar"
 printf '\000VORLATIX' > "$build/corpus/saved_index/raw"
+# Inputs that found faults once.
+cp "$source"/fuzz/seeds/saved_index/* "$build/corpus/saved_index/"
 # fuzz/seeds/mol2 holds a few records of each Mol2 corpus file (with and
 # without hydrogens and formal charges), for the structure reader.
 # Leaks RDKit itself makes are suppressed; fuzzing keeps the fast unwinder,

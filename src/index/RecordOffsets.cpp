@@ -136,10 +136,10 @@ void RecordOffsets::SaveTo(std::string& bytes) const
 bool RecordOffsets::LoadFrom(const char* bytes, std::size_t size)
 {
     SavedCounts counts{};
-    if (size < sizeof counts)
+    const std::size_t fixed = sizeof counts + sizeof m_Tail;
+    if (size < fixed)
         return false;
     std::memcpy(&counts, bytes, sizeof counts);
-    const std::size_t fixed = sizeof counts + sizeof m_Tail;
     if (counts.tail > GroupSize || counts.groups > (size - fixed) / sizeof(Group) ||
         counts.chunks > (size - fixed - counts.groups * sizeof(Group)) / sizeof(std::uint64_t) ||
         counts.dropped > counts.groups * GroupSize + counts.tail)

@@ -1,8 +1,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <limits>
 #include <random>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -171,4 +174,46 @@ TEST(RecordOffsets, CopiesAndShuffle)
     original.push_back(1);
     expected.push_back(1);
     ExpectSame(original, expected, "shuffled, then pushed");
+}
+
+TEST(RecordOffsets, SavedBytesLoadBackAndOthersAreRefused)
+{
+    // Widths from 1 to 8 bytes, a dropped front and a partly filled group.
+    Offsets offsets;
+    std::mt19937_64 random(8);
+    for (int i = 0; i < 1000; ++i)
+        offsets.push_back(i < 500 ? i * 90 : static_cast<std::int64_t>(random() >> (i % 9)));
+    RecordOffsets list;
+    list.Append(offsets.data(), offsets.size());
+    list.DropFront(3);
+    std::string bytes;
+    list.SaveTo(bytes);
+    RecordOffsets loaded;
+    ASSERT_TRUE(loaded.LoadFrom(bytes.data(), bytes.size()));
+    ExpectSame(loaded, Offsets(offsets.begin() + 3, offsets.end()), "loaded");
+    EXPECT_FALSE(loaded.InOrderWithin(0, 499 * 90)) << "random offsets after the ordered ones";
+
+    // Every cut, and counts, widths and places that lie, are refused and
+    // leave the list as it was.
+    for (std::size_t cut = 0; cut < bytes.size(); cut += 7) {
+        // In a buffer of its own size, so that a read past it shows under
+        // AddressSanitizer.
+        const std::unique_ptr<char[]> part(new char[cut + 1]);
+        std::memcpy(part.get(), bytes.data(), cut);
+        EXPECT_FALSE(loaded.LoadFrom(part.get(), cut)) << cut;
+    }
+    // Changed counts, bases and places: refused, or (a base, a distance)
+    // a list whose every offset reads within its own memory.
+    for (std::size_t at = 0; at < 32 + 16 * 16; ++at) {
+        std::string changed = bytes;
+        changed[at] = static_cast<char>(changed[at] ^ 0xA5);
+        RecordOffsets other;
+        std::uint64_t sum = 0;
+        if (other.LoadFrom(changed.data(), changed.size())) {
+            for (std::size_t i = 0; i < other.size(); ++i)
+                sum += static_cast<std::uint64_t>(other[i]);
+        }
+        EXPECT_GE(sum, 0u);
+    }
+    ExpectSame(loaded, Offsets(offsets.begin() + 3, offsets.end()), "after refusals");
 }
