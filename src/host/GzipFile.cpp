@@ -187,7 +187,8 @@ private:
         m_InPos = atStart ? 0 : from.in - (from.bits ? 1 : 0);
         // The data before the place is the history later places need.
         m_History = from.window.size();
-        std::memcpy(m_Out.data() + Window - m_History, from.window.data(), m_History);
+        if (m_History > 0)
+            std::memcpy(m_Out.data() + Window - m_History, from.window.data(), m_History);
         if (atStart)
             return true;
         if (from.bits) {

@@ -147,10 +147,12 @@ bool RecordOffsets::LoadFrom(const char* bytes, std::size_t size)
     const char* p = bytes + sizeof counts;
     RecordOffsets loaded;
     loaded.m_Groups.resize(static_cast<std::size_t>(counts.groups));
-    std::memcpy(loaded.m_Groups.data(), p, loaded.m_Groups.size() * sizeof(Group));
+    if (!loaded.m_Groups.empty())
+        std::memcpy(loaded.m_Groups.data(), p, loaded.m_Groups.size() * sizeof(Group));
     p += loaded.m_Groups.size() * sizeof(Group);
     std::vector<std::uint64_t> used(static_cast<std::size_t>(counts.chunks));
-    std::memcpy(used.data(), p, used.size() * sizeof(std::uint64_t));
+    if (!used.empty())
+        std::memcpy(used.data(), p, used.size() * sizeof(std::uint64_t));
     p += used.size() * sizeof(std::uint64_t);
     std::memcpy(loaded.m_Tail, p, sizeof m_Tail);
     p += sizeof m_Tail;
