@@ -187,13 +187,63 @@ bool RecordOffsets::LoadFrom(const char* bytes, std::size_t size)
     return true;
 }
 
+namespace {
+
+// Whether the group's offsets from index `from` on are in order after
+// previous and at most end; previous becomes the last. The usual widths get
+// loops of their own (a plain load, mask and compare each).
+template <unsigned Width>
+bool GroupInOrder(const std::uint8_t* bytes, unsigned width, std::uint64_t base, std::size_t from,
+                  std::size_t count, std::uint64_t& previous, std::uint64_t end)
+{
+    const unsigned w = Width ? Width : width;
+    const std::uint64_t mask = w < 8 ? (std::uint64_t(1) << (8 * w)) - 1 : ~std::uint64_t(0);
+    for (std::size_t i = from; i < count; ++i) {
+        std::uint64_t distance;
+        std::memcpy(&distance, bytes + i * w, sizeof distance);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+        distance = __builtin_bswap64(distance);
+#endif
+        const std::uint64_t offset = base + (distance & mask);
+        if (offset < previous || offset > end)
+            return false;
+        previous = offset;
+    }
+    return true;
+}
+
+} // namespace
+
 bool RecordOffsets::InOrderWithin(std::int64_t first, std::int64_t end) const
 {
-    std::int64_t previous = first;
-    const std::size_t count = size();
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::int64_t offset = (*this)[i];
-        if (offset < previous || offset > end)
+    if (first < 0 || end < first)
+        return empty();
+    // Offsets compared as unsigned numbers from 0: a negative one is then
+    // beyond any end.
+    std::uint64_t previous = static_cast<std::uint64_t>(first);
+    const std::uint64_t last = static_cast<std::uint64_t>(end);
+    for (std::size_t g = m_Dropped / GroupSize; g < m_Groups.size(); ++g) {
+        const Group& group = m_Groups[g];
+        const unsigned width = static_cast<unsigned>(group.where & WidthMask);
+        const std::uint8_t* bytes = m_Chunks[group.where >> ChunkShift].bytes.get() +
+                                    ((group.where >> PositionShift) & PositionMask);
+        const std::size_t from = g == m_Dropped / GroupSize ? m_Dropped % GroupSize : 0;
+        const std::uint64_t base = static_cast<std::uint64_t>(group.base);
+        bool inOrder = false;
+        switch (width) {
+        case 1: inOrder = GroupInOrder<1>(bytes, width, base, from, GroupSize, previous, last); break;
+        case 2: inOrder = GroupInOrder<2>(bytes, width, base, from, GroupSize, previous, last); break;
+        case 3: inOrder = GroupInOrder<3>(bytes, width, base, from, GroupSize, previous, last); break;
+        case 4: inOrder = GroupInOrder<4>(bytes, width, base, from, GroupSize, previous, last); break;
+        default: inOrder = GroupInOrder<0>(bytes, width, base, from, GroupSize, previous, last); break;
+        }
+        if (!inOrder)
+            return false;
+    }
+    const std::size_t tailFrom = m_Dropped > m_Groups.size() * GroupSize ? m_Dropped - m_Groups.size() * GroupSize : 0;
+    for (std::size_t i = tailFrom; i < m_TailCount; ++i) {
+        const std::uint64_t offset = static_cast<std::uint64_t>(m_Tail[i]);
+        if (offset < previous || offset > last)
             return false;
         previous = offset;
     }

@@ -217,3 +217,29 @@ TEST(RecordOffsets, SavedBytesLoadBackAndOthersAreRefused)
     }
     ExpectSame(loaded, Offsets(offsets.begin() + 3, offsets.end()), "after refusals");
 }
+
+TEST(RecordOffsets, InOrderWithinEveryWidth)
+{
+    // Steps that need 1 to 8 bytes a distance, and a dropped front.
+    for (const std::int64_t step : {std::int64_t(3), std::int64_t(300), std::int64_t(70000), std::int64_t(1) << 26,
+                                    std::int64_t(1) << 36, std::int64_t(1) << 50}) {
+        SCOPED_TRACE(step);
+        Offsets offsets;
+        for (int i = 0; i < 200; ++i)
+            offsets.push_back(5 + i * step);
+        RecordOffsets list;
+        list.Append(offsets.data(), offsets.size());
+        list.DropFront(2);
+        EXPECT_TRUE(list.InOrderWithin(offsets[2], offsets.back()));
+        EXPECT_FALSE(list.InOrderWithin(offsets[2], offsets.back() - 1));
+        EXPECT_FALSE(list.InOrderWithin(offsets[2] + 1, offsets.back()));
+        // One offset out of order, in a group or in the unfinished tail.
+        for (const std::size_t at : {std::size_t(70), std::size_t(199)}) {
+            Offsets swapped = offsets;
+            std::swap(swapped[at - 1], swapped[at]);
+            RecordOffsets other;
+            other.Append(swapped.data(), swapped.size());
+            EXPECT_FALSE(other.InOrderWithin(0, offsets.back())) << at;
+        }
+    }
+}
