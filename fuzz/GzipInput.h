@@ -16,6 +16,7 @@
 
 #include "host/GzipFile.h"
 #include "host/InputStream.h"
+#include "support/Gzip.h"
 
 struct GzipInput {
     std::string compressed;
@@ -23,21 +24,6 @@ struct GzipInput {
     bool valid = false; // compressed here: reading must give plain back
     std::int64_t span = 1 << 20;
 };
-
-inline std::string GzipMember(const std::string& data, int level, int strategy)
-{
-    z_stream z{};
-    deflateInit2(&z, level, Z_DEFLATED, 15 + 16, 8, strategy);
-    std::string out(deflateBound(&z, static_cast<uLong>(data.size())) + 64, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
 
 inline GzipInput MakeGzipInput(const unsigned char* data, std::size_t size)
 {
@@ -60,7 +46,7 @@ inline GzipInput MakeGzipInput(const unsigned char* data, std::size_t size)
     // or one.
     const std::size_t member = (mode >> 4) & 1 ? 300 + (mode >> 5) * 97 : rest.size() + 1;
     for (std::size_t at = 0; at < rest.size() || at == 0; at += member) {
-        input.compressed += GzipMember(rest.substr(at, member), level, strategy);
+        input.compressed += VorlatTest::Gzip(rest.substr(at, member), level, strategy);
         if (rest.empty())
             break;
     }

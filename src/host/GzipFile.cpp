@@ -88,12 +88,8 @@ public:
     // false at the end of the data or where it cannot be read.
     bool Fill(std::int64_t position, const char*& data, std::size_t& size)
     {
-        const bool failedBefore = m_Failed;
-        m_Failed = false;
-        const bool filled = FillFrom(position, data, size);
-        m_FillFailed = m_Failed;
-        m_Failed = m_Failed || failedBefore;
-        return filled;
+        m_FillFailed = false;
+        return FillFrom(position, data, size);
     }
 
     // Whether some read met corrupt or truncated data, or could not read
@@ -148,6 +144,7 @@ private:
     void Fail()
     {
         m_Failed = true;
+        m_FillFailed = true;
         m_Broken = true;
     }
 
