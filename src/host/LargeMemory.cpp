@@ -17,6 +17,8 @@ const std::size_t HugePage = std::size_t(2) << 20;
 
 void LargeMemoryFree::operator()(char* block) const
 {
+    if (borrowed)
+        return;
     if (size >= HugePage)
         std::free(block);
     else

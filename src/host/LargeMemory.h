@@ -11,6 +11,8 @@ namespace Host {
 // than one per 4 KiB. Blocks smaller than 2 MiB come from the heap.
 struct LargeMemoryFree {
     std::size_t size = 0;
+    // Memory that belongs to something else (a mapped file): not freed.
+    bool borrowed = false;
     void operator()(char* block) const;
     // Blocks holding plain values of another type (nothing to destroy).
     template <class T>

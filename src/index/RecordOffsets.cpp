@@ -1,23 +1,33 @@
 #include "index/RecordOffsets.h"
 
+#include "index/SavedIndex.h"
+
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <utility>
 
 namespace VorlatImportExport {
 
 RecordOffsets::RecordOffsets(const RecordOffsets& other)
-    : m_Groups(other.m_Groups), m_Dropped(other.m_Dropped), m_TailCount(other.m_TailCount)
+    : m_Groups(other.m_Groups), m_Keep(other.m_Keep), m_Dropped(other.m_Dropped), m_TailCount(other.m_TailCount)
 {
     // Each chunk is copied at the size its groups need: a copy holds no
     // spare room.
     m_Chunks.reserve(other.m_Chunks.size());
     for (const Chunk& chunk : other.m_Chunks) {
         Chunk copy;
-        copy.capacity = chunk.used + Slack;
         copy.used = chunk.used;
-        copy.bytes.reset(new std::uint8_t[copy.capacity]);
-        std::memcpy(copy.bytes.get(), chunk.bytes.get(), copy.capacity);
+        if (!chunk.bytes) {
+            // Borrowed bytes are shared, not copied.
+            copy.data = chunk.data;
+            copy.capacity = chunk.capacity;
+        } else {
+            copy.capacity = chunk.used + Slack;
+            copy.bytes.reset(new std::uint8_t[copy.capacity]);
+            std::memcpy(copy.bytes.get(), chunk.data, copy.capacity);
+            copy.data = copy.bytes.get();
+        }
         m_Chunks.push_back(std::move(copy));
     }
     std::copy(other.m_Tail, other.m_Tail + m_TailCount, m_Tail);
@@ -38,6 +48,7 @@ void RecordOffsets::swap(RecordOffsets& other) noexcept
 {
     m_Groups.swap(other.m_Groups);
     m_Chunks.swap(other.m_Chunks);
+    m_Keep.swap(other.m_Keep);
     std::swap(m_Dropped, other.m_Dropped);
     std::swap(m_TailCount, other.m_TailCount);
     std::swap_ranges(m_Tail, m_Tail + GroupSize, other.m_Tail);
@@ -55,10 +66,11 @@ void RecordOffsets::shrink_to_fit()
         return;
     Chunk& last = m_Chunks.back();
     const std::size_t needed = last.used + Slack;
-    if (last.capacity > needed) {
+    if (last.bytes && last.capacity > needed) {
         std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[needed]);
-        std::memcpy(bytes.get(), last.bytes.get(), needed);
+        std::memcpy(bytes.get(), last.data, needed);
         last.bytes = std::move(bytes);
+        last.data = last.bytes.get();
         last.capacity = needed;
     }
 }
@@ -102,7 +114,8 @@ std::size_t RecordOffsets::MemoryUsage() const
 {
     std::size_t bytes = sizeof(*this) + m_Groups.capacity() * sizeof(Group) + m_Chunks.capacity() * sizeof(Chunk);
     for (const Chunk& chunk : m_Chunks)
-        bytes += chunk.capacity;
+        if (chunk.bytes)
+            bytes += chunk.capacity;
     return bytes;
 }
 
@@ -128,12 +141,12 @@ void RecordOffsets::SaveTo(std::string& bytes) const
     }
     bytes.append(reinterpret_cast<const char*>(m_Tail), sizeof m_Tail);
     for (const Chunk& chunk : m_Chunks) {
-        bytes.append(reinterpret_cast<const char*>(chunk.bytes.get()), chunk.used);
+        bytes.append(reinterpret_cast<const char*>(chunk.data), chunk.used);
         bytes.resize((bytes.size() + 7) / 8 * 8, '\0');
     }
 }
 
-bool RecordOffsets::LoadFrom(const char* bytes, std::size_t size)
+bool RecordOffsets::LoadFrom(const char* bytes, std::size_t size, std::shared_ptr<const void> keep)
 {
     SavedCounts counts{};
     const std::size_t fixed = sizeof counts + sizeof m_Tail;
@@ -146,10 +159,18 @@ bool RecordOffsets::LoadFrom(const char* bytes, std::size_t size)
         return false;
     const char* p = bytes + sizeof counts;
     RecordOffsets loaded;
-    loaded.m_Groups.resize(static_cast<std::size_t>(counts.groups));
-    if (!loaded.m_Groups.empty())
-        std::memcpy(loaded.m_Groups.data(), p, loaded.m_Groups.size() * sizeof(Group));
-    p += loaded.m_Groups.size() * sizeof(Group);
+    const std::size_t groups = static_cast<std::size_t>(counts.groups);
+    // Borrowed only where they lie aligned.
+    if (keep && reinterpret_cast<std::uintptr_t>(p) % alignof(Group) != 0)
+        keep.reset();
+    if (keep) {
+        loaded.m_Groups.Borrow(reinterpret_cast<const Group*>(p), groups, keep);
+    } else if (groups > 0) {
+        std::vector<Group> copy(groups);
+        std::memcpy(copy.data(), p, groups * sizeof(Group));
+        loaded.m_Groups.assign(copy.data(), groups);
+    }
+    p += groups * sizeof(Group);
     std::vector<std::uint64_t> used(static_cast<std::size_t>(counts.chunks));
     if (!used.empty())
         std::memcpy(used.data(), p, used.size() * sizeof(std::uint64_t));
@@ -162,10 +183,17 @@ bool RecordOffsets::LoadFrom(const char* bytes, std::size_t size)
         if (chunkUsed > PositionMask + 1 || padded > left)
             return false;
         Chunk chunk;
-        chunk.capacity = static_cast<std::size_t>(chunkUsed) + Slack;
         chunk.used = static_cast<std::size_t>(chunkUsed);
-        chunk.bytes.reset(new std::uint8_t[chunk.capacity]());
-        std::memcpy(chunk.bytes.get(), p, chunk.used);
+        if (keep) {
+            // Read where it lies; no room to add to.
+            chunk.data = reinterpret_cast<const std::uint8_t*>(p);
+            chunk.capacity = chunk.used;
+        } else {
+            chunk.capacity = chunk.used + Slack;
+            chunk.bytes.reset(new std::uint8_t[chunk.capacity]());
+            std::memcpy(chunk.bytes.get(), p, chunk.used);
+            chunk.data = chunk.bytes.get();
+        }
         loaded.m_Chunks.push_back(std::move(chunk));
         p += padded;
         left -= padded;
@@ -183,33 +211,56 @@ bool RecordOffsets::LoadFrom(const char* bytes, std::size_t size)
     }
     loaded.m_Dropped = static_cast<std::size_t>(counts.dropped);
     loaded.m_TailCount = static_cast<std::size_t>(counts.tail);
+    loaded.m_Keep = std::move(keep);
     swap(loaded);
     return true;
 }
 
 namespace {
 
-// Whether the group's offsets from index `from` on are in order after
-// previous and at most end; previous becomes the last. The usual widths get
-// loops of their own (a plain load, mask and compare each).
-template <unsigned Width>
-bool GroupInOrder(const std::uint8_t* bytes, unsigned width, std::uint64_t base, std::size_t from,
-                  std::size_t count, std::uint64_t& previous, std::uint64_t end)
+// Whether a group's distances from index `from` on never decrease; first and
+// last become the first and the last of them. Each pair is compared apart
+// (no chain from one to the next, the distances before `from` taken as 0),
+// so that the usual widths' loops run on whole vectors.
+template <class Distance>
+bool DistancesInOrder(const std::uint8_t* bytes, std::size_t from, std::uint64_t& first, std::uint64_t& last)
 {
-    const unsigned w = Width ? Width : width;
-    const std::uint64_t mask = w < 8 ? (std::uint64_t(1) << (8 * w)) - 1 : ~std::uint64_t(0);
-    for (std::size_t i = from; i < count; ++i) {
+    Distance d[64];
+    std::memcpy(d, bytes, sizeof d);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    for (Distance& distance : d)
+        distance = static_cast<Distance>(__builtin_bswap64(distance) >> (64 - 8 * sizeof(Distance)));
+#endif
+    for (std::size_t i = 0; i < from; ++i)
+        d[i] = 0;
+    Distance decreases = 0;
+    for (std::size_t i = 1; i < 64; ++i)
+        decreases |= static_cast<Distance>(d[i] < d[i - 1]);
+    first = d[from];
+    last = d[63];
+    return decreases == 0;
+}
+
+// The same for widths without a type of their own: each distance read as 8
+// bytes and masked.
+bool DistancesInOrder(const std::uint8_t* bytes, unsigned width, std::size_t from, std::size_t count,
+                      std::uint64_t& first, std::uint64_t& last)
+{
+    const std::uint64_t mask = width < 8 ? (std::uint64_t(1) << (8 * width)) - 1 : ~std::uint64_t(0);
+    const auto at = [&](std::size_t i) {
         std::uint64_t distance;
-        std::memcpy(&distance, bytes + i * w, sizeof distance);
+        std::memcpy(&distance, bytes + i * width, sizeof distance);
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
         distance = __builtin_bswap64(distance);
 #endif
-        const std::uint64_t offset = base + (distance & mask);
-        if (offset < previous || offset > end)
-            return false;
-        previous = offset;
-    }
-    return true;
+        return distance & mask;
+    };
+    bool decreases = false;
+    for (std::size_t i = from + 1; i < count; ++i)
+        decreases |= at(i) < at(i - 1);
+    first = at(from);
+    last = at(count - 1);
+    return !decreases;
 }
 
 } // namespace
@@ -219,28 +270,48 @@ bool RecordOffsets::InOrderWithin(std::int64_t first, std::int64_t end) const
     if (first < 0 || end < first)
         return empty();
     // Offsets compared as unsigned numbers from 0: a negative one is then
-    // beyond any end.
-    std::uint64_t previous = static_cast<std::uint64_t>(first);
+    // beyond any end. Each group is checked on its own (its offsets in
+    // order, its last within the end, its first not before the last of the
+    // group before it), so that runs of groups go to several threads.
+    const std::uint64_t start = static_cast<std::uint64_t>(first);
     const std::uint64_t last = static_cast<std::uint64_t>(end);
-    for (std::size_t g = m_Dropped / GroupSize; g < m_Groups.size(); ++g) {
+    const std::size_t firstGroup = m_Dropped / GroupSize;
+    const auto lastBefore = [&](std::size_t g) {
+        return g == firstGroup ? start : static_cast<std::uint64_t>((*this)[g * GroupSize - m_Dropped - 1]);
+    };
+    const auto groupInOrder = [&](std::size_t g) {
         const Group& group = m_Groups[g];
         const unsigned width = static_cast<unsigned>(group.where & WidthMask);
-        const std::uint8_t* bytes = m_Chunks[group.where >> ChunkShift].bytes.get() +
-                                    ((group.where >> PositionShift) & PositionMask);
-        const std::size_t from = g == m_Dropped / GroupSize ? m_Dropped % GroupSize : 0;
-        const std::uint64_t base = static_cast<std::uint64_t>(group.base);
+        const std::uint8_t* bytes =
+            m_Chunks[group.where >> ChunkShift].data + ((group.where >> PositionShift) & PositionMask);
+        const std::size_t from = g == firstGroup ? m_Dropped % GroupSize : 0;
+        std::uint64_t low = 0;
+        std::uint64_t high = 0;
         bool inOrder = false;
         switch (width) {
-        case 1: inOrder = GroupInOrder<1>(bytes, width, base, from, GroupSize, previous, last); break;
-        case 2: inOrder = GroupInOrder<2>(bytes, width, base, from, GroupSize, previous, last); break;
-        case 3: inOrder = GroupInOrder<3>(bytes, width, base, from, GroupSize, previous, last); break;
-        case 4: inOrder = GroupInOrder<4>(bytes, width, base, from, GroupSize, previous, last); break;
-        default: inOrder = GroupInOrder<0>(bytes, width, base, from, GroupSize, previous, last); break;
+        case 1: inOrder = DistancesInOrder<std::uint8_t>(bytes, from, low, high); break;
+        case 2: inOrder = DistancesInOrder<std::uint16_t>(bytes, from, low, high); break;
+        case 4: inOrder = DistancesInOrder<std::uint32_t>(bytes, from, low, high); break;
+        case 8: inOrder = DistancesInOrder<std::uint64_t>(bytes, from, low, high); break;
+        default: inOrder = DistancesInOrder(bytes, width, from, GroupSize, low, high); break;
         }
-        if (!inOrder)
-            return false;
-    }
+        const std::uint64_t base = static_cast<std::uint64_t>(group.base);
+        return inOrder && base + low >= lastBefore(g) && base + high <= last;
+    };
+    const std::size_t groups = m_Groups.size() > firstGroup ? m_Groups.size() - firstGroup : 0;
+    const std::size_t run = 8192;
+    std::atomic<bool> wrong{false};
+    ForEachOnThreads((groups + run - 1) / run, [&](std::size_t k) {
+        const std::size_t from = firstGroup + k * run;
+        const std::size_t to = std::min(from + run, m_Groups.size());
+        for (std::size_t g = from; g < to && !wrong; ++g)
+            if (!groupInOrder(g))
+                wrong = true;
+    });
+    if (wrong)
+        return false;
     const std::size_t tailFrom = m_Dropped > m_Groups.size() * GroupSize ? m_Dropped - m_Groups.size() * GroupSize : 0;
+    std::uint64_t previous = m_Groups.size() > firstGroup ? lastBefore(m_Groups.size()) : start;
     for (std::size_t i = tailFrom; i < m_TailCount; ++i) {
         const std::uint64_t offset = static_cast<std::uint64_t>(m_Tail[i]);
         if (offset < previous || offset > last)
@@ -301,6 +372,7 @@ std::size_t RecordOffsets::ChunkWithRoom(std::size_t needed)
     Chunk chunk;
     chunk.capacity = std::max(needed, std::min(std::max(held, MinChunkBytes), MaxChunkBytes));
     chunk.bytes.reset(new std::uint8_t[chunk.capacity]);
+    chunk.data = chunk.bytes.get();
     m_Chunks.push_back(std::move(chunk));
     return m_Chunks.size() - 1;
 }

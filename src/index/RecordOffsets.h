@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "index/HeldArray.h"
+
 namespace VorlatImportExport {
 
 // The start offset of every record of a file, in about 2 bytes a record
@@ -51,7 +53,7 @@ public:
         if (group < m_Groups.size()) {
             const Group& header = m_Groups[group];
             const unsigned width = static_cast<unsigned>(header.where & WidthMask);
-            const std::uint8_t* bytes = m_Chunks[header.where >> ChunkShift].bytes.get() +
+            const std::uint8_t* bytes = m_Chunks[header.where >> ChunkShift].data +
                                         ((header.where >> PositionShift) & PositionMask) + (at % GroupSize) * width;
             return static_cast<std::int64_t>(static_cast<std::uint64_t>(header.base) + LoadDistance(bytes, width));
         }
@@ -95,8 +97,11 @@ public:
     // The list as bytes, its encoded groups as they are (for a saved index).
     void SaveTo(std::string& bytes) const;
     // The list SaveTo wrote, after checking every count, size and place in
-    // it; false (and the list unchanged) for bytes it did not write.
-    bool LoadFrom(const char* bytes, std::size_t size);
+    // it; false (and the list unchanged) for bytes it did not write. Given
+    // keep (the owner of bytes, which must be 8-aligned and followed by 8
+    // more readable bytes), the list reads its groups where they lie instead
+    // of copying them.
+    bool LoadFrom(const char* bytes, std::size_t size, std::shared_ptr<const void> keep = nullptr);
     // Whether every offset lies in [first, end] and none is less than the one
     // before it (a saved list that says otherwise is not of the file).
     bool InOrderWithin(std::int64_t first, std::int64_t end) const;
@@ -123,7 +128,8 @@ private:
         std::uint64_t where;
     };
     struct Chunk {
-        std::unique_ptr<std::uint8_t[]> bytes;
+        std::unique_ptr<std::uint8_t[]> bytes; // none when borrowed
+        const std::uint8_t* data = nullptr;
         std::size_t capacity = 0;
         std::size_t used = 0; // distances written; Slack more bytes are readable
     };
@@ -148,8 +154,10 @@ private:
     // or a new one when the last has no room.
     std::size_t ChunkWithRoom(std::size_t needed);
 
-    std::vector<Group> m_Groups;
+    HeldArray<Group> m_Groups;
     std::vector<Chunk> m_Chunks;
+    // What borrowed chunks read from.
+    std::shared_ptr<const void> m_Keep;
     std::size_t m_Dropped = 0;
     std::size_t m_TailCount = 0;
     std::int64_t m_Tail[GroupSize] = {};

@@ -1,12 +1,19 @@
 #include "index/SavedIndex.h"
 
+#include "index/IndexOptions.h"
+
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
+#include <sys/mman.h>
 #include <random>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace VorlatImportExport {
@@ -16,7 +23,7 @@ namespace {
 const char Magic[8] = {'V', 'O', 'R', 'L', 'A', 'T', 'I', 'X'};
 // Changes whenever the layout of the header or of any provider's sections
 // changes: a saved index of another version is not used.
-const std::uint32_t FormatVersion = 1;
+const std::uint32_t FormatVersion = 2;
 
 // The header, then the section table (tag, 0, offset, size per section),
 // then the sections, then the check value of everything before it.
@@ -55,6 +62,55 @@ std::uint64_t Mix(std::uint64_t value)
 
 std::size_t Padded(std::size_t size) { return (size + 7) / 8 * 8; }
 
+// The check value hashes slices of this size apart (each with its number as
+// the seed), then the list of their hashes.
+const std::size_t CheckSlice = std::size_t(8) << 20;
+
+// The check value of bytes that come in pieces.
+class SlicedHasher {
+public:
+    void Add(const char* data, std::size_t size)
+    {
+        while (size > 0) {
+            const std::size_t n = std::min(size, CheckSlice - m_InSlice);
+            m_Slice.Add(data, n);
+            m_InSlice += n;
+            m_Total += n;
+            data += n;
+            size -= n;
+            if (m_InSlice == CheckSlice) {
+                m_Hashes.push_back(m_Slice.Result());
+                m_Slice = ByteHasher(m_Hashes.size());
+                m_InSlice = 0;
+            }
+        }
+    }
+    std::uint64_t Result()
+    {
+        if (m_InSlice > 0)
+            m_Hashes.push_back(m_Slice.Result());
+        return HashBytes(m_Hashes.data(), m_Hashes.size() * sizeof(std::uint64_t), m_Total);
+    }
+
+private:
+    ByteHasher m_Slice{0};
+    std::size_t m_InSlice = 0;
+    std::uint64_t m_Total = 0;
+    std::vector<std::uint64_t> m_Hashes;
+};
+
+// The same check value of bytes that lie in memory, slices on several
+// threads.
+std::uint64_t CheckValueOf(const char* bytes, std::size_t size)
+{
+    std::vector<std::uint64_t> hashes((size + CheckSlice - 1) / CheckSlice);
+    ForEachOnThreads(hashes.size(), [&](std::size_t slice) {
+        const std::size_t at = slice * CheckSlice;
+        hashes[slice] = HashBytes(bytes + at, std::min(CheckSlice, size - at), slice);
+    });
+    return HashBytes(hashes.data(), hashes.size() * sizeof(std::uint64_t), size);
+}
+
 bool WriteAll(int descriptor, const char* data, std::size_t size)
 {
     while (size > 0) {
@@ -85,41 +141,107 @@ std::size_t ReadAllAt(int descriptor, char* data, std::size_t size, std::int64_t
 
 } // namespace
 
-std::uint64_t HashBytes(const void* data, std::size_t size, std::uint64_t seed)
+namespace {
+
+const std::uint64_t HashPrime = 0x9E3779B97F4A7C15ull;
+
+} // namespace
+
+// Four lanes of 8 bytes at a time, each a multiply and a rotation, then
+// mixed: fast enough for hundreds of megabytes, and any changed byte
+// changes the result. Bytes given in pieces hash as the same bytes in one.
+ByteHasher::ByteHasher(std::uint64_t seed)
+    : m_Lanes{seed ^ 0x9E3779B97F4A7C15ull, seed + 0xC2B2AE3D27D4EB4Full, seed ^ 0x165667B19E3779F9ull,
+              seed - 0x85EBCA77C2B2AE63ull}
 {
-    // Four lanes of 8 bytes at a time, each a multiply and a rotation, then
-    // mixed: fast enough for hundreds of megabytes, and any changed byte
-    // changes the result.
-    const char* p = static_cast<const char*>(data);
-    std::uint64_t lanes[4] = {seed ^ 0x9E3779B97F4A7C15ull, seed + 0xC2B2AE3D27D4EB4Full, seed ^ 0x165667B19E3779F9ull,
-                              seed - 0x85EBCA77C2B2AE63ull};
-    const std::uint64_t prime = 0x9E3779B97F4A7C15ull;
-    std::size_t left = size;
-    while (left >= 32) {
+}
+
+void ByteHasher::Stripes(const char* p, std::size_t count)
+{
+    std::uint64_t lanes[4] = {m_Lanes[0], m_Lanes[1], m_Lanes[2], m_Lanes[3]};
+    for (std::size_t s = 0; s < count; ++s, p += 32) {
         for (int k = 0; k < 4; ++k) {
             std::uint64_t word;
             std::memcpy(&word, p + 8 * k, 8);
-            lanes[k] = Rotate(lanes[k] + word * 0xC2B2AE3D27D4EB4Full, 31) * prime;
+            lanes[k] = Rotate(lanes[k] + word * 0xC2B2AE3D27D4EB4Full, 31) * HashPrime;
         }
-        p += 32;
-        left -= 32;
     }
-    std::uint64_t hash = Rotate(lanes[0], 1) + Rotate(lanes[1], 7) + Rotate(lanes[2], 12) + Rotate(lanes[3], 18);
     for (int k = 0; k < 4; ++k)
-        hash = (hash ^ Mix(lanes[k])) * prime;
+        m_Lanes[k] = lanes[k];
+}
+
+void ByteHasher::Add(const void* data, std::size_t size)
+{
+    const char* p = static_cast<const char*>(data);
+    m_Total += size;
+    if (m_Pending > 0) {
+        const std::size_t n = std::min(size, sizeof m_Buffer - m_Pending);
+        std::memcpy(m_Buffer + m_Pending, p, n);
+        m_Pending += n;
+        p += n;
+        size -= n;
+        if (m_Pending < sizeof m_Buffer)
+            return;
+        Stripes(m_Buffer, 1);
+        m_Pending = 0;
+    }
+    Stripes(p, size / 32);
+    p += size / 32 * 32;
+    size %= 32;
+    if (size > 0)
+        std::memcpy(m_Buffer, p, size);
+    m_Pending = size;
+}
+
+std::uint64_t ByteHasher::Result() const
+{
+    std::uint64_t hash = Rotate(m_Lanes[0], 1) + Rotate(m_Lanes[1], 7) + Rotate(m_Lanes[2], 12) + Rotate(m_Lanes[3], 18);
+    for (int k = 0; k < 4; ++k)
+        hash = (hash ^ Mix(m_Lanes[k])) * HashPrime;
+    const char* p = m_Buffer;
+    std::size_t left = m_Pending;
     while (left >= 8) {
         std::uint64_t word;
         std::memcpy(&word, p, 8);
-        hash = Rotate(hash ^ Mix(word), 27) * prime + 0x85EBCA77C2B2AE63ull;
+        hash = Rotate(hash ^ Mix(word), 27) * HashPrime + 0x85EBCA77C2B2AE63ull;
         p += 8;
         left -= 8;
     }
     while (left > 0) {
-        hash = Rotate(hash ^ (static_cast<unsigned char>(*p) * 0x27D4EB2F165667C5ull), 11) * prime;
+        hash = Rotate(hash ^ (static_cast<unsigned char>(*p) * 0x27D4EB2F165667C5ull), 11) * HashPrime;
         ++p;
         --left;
     }
-    return Mix(hash ^ size);
+    return Mix(hash ^ m_Total);
+}
+
+std::uint64_t HashBytes(const void* data, std::size_t size, std::uint64_t seed)
+{
+    ByteHasher hasher(seed);
+    hasher.Add(data, size);
+    return hasher.Result();
+}
+
+void ForEachOnThreads(std::size_t count, const std::function<void(std::size_t)>& work)
+{
+    const std::size_t threads =
+        std::min<std::size_t>(count, static_cast<std::size_t>(std::max(IndexOptions::ThreadsToUse(), 1)));
+    std::atomic<std::size_t> next{0};
+    const auto run = [&] {
+        for (std::size_t k = next++; k < count; k = next++)
+            work(k);
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t t = 1; t < threads; ++t) {
+        try {
+            helpers.emplace_back(run);
+        } catch (const std::system_error&) {
+            break; // no thread to be had: fewer do the work
+        }
+    }
+    run();
+    for (std::thread& helper : helpers)
+        helper.join();
 }
 
 bool FileFingerprint::Of(const std::string& path, FileFingerprint& fingerprint)
@@ -158,7 +280,27 @@ SavedIndexWriter::SavedIndexWriter(std::uint32_t kind, const FileFingerprint& fi
 
 void SavedIndexWriter::Add(std::uint32_t tag, const void* data, std::size_t size)
 {
-    m_Sections.push_back({tag, std::string(static_cast<const char*>(data), size)});
+    m_Sections.push_back({tag, std::string(static_cast<const char*>(data), size), {}});
+}
+
+void SavedIndexWriter::AddView(std::uint32_t tag, const void* data, std::size_t size)
+{
+    m_Sections.push_back({tag, std::string(), {}});
+    AddMore(data, size);
+}
+
+void SavedIndexWriter::AddMore(const void* data, std::size_t size)
+{
+    if (!m_Sections.empty() && size > 0)
+        m_Sections.back().pieces.push_back({static_cast<const char*>(data), size});
+}
+
+std::size_t SavedIndexWriter::Section::Size() const
+{
+    std::size_t size = bytes.size();
+    for (const Piece& piece : pieces)
+        size += piece.size;
+    return size;
 }
 
 void SavedIndexWriter::AddTexts(std::uint32_t tag, const std::vector<std::string>& texts)
@@ -185,19 +327,20 @@ bool SavedIndexWriter::WriteTo(const std::string& path) const noexcept
         header.optionsHash = HashBytes(m_Options.data(), m_Options.size());
         header.optionsSize = m_Options.size();
         header.sections = m_Sections.size();
-        std::string bytes(sizeof header + m_Sections.size() * sizeof(TableEntry), '\0');
+        // The header and the section table first, the sections then follow
+        // as they are (their bytes are not gathered into one copy).
+        std::string head(sizeof header + m_Sections.size() * sizeof(TableEntry), '\0');
         std::vector<TableEntry> table;
+        std::uint64_t at = head.size();
         for (const Section& section : m_Sections) {
-            table.push_back({section.tag, 0, bytes.size(), section.bytes.size()});
-            bytes += section.bytes;
-            bytes.resize(Padded(bytes.size()), '\0');
+            const std::size_t size = section.Size();
+            table.push_back({section.tag, 0, at, size});
+            at += Padded(size);
         }
-        header.totalSize = bytes.size() + sizeof(std::uint64_t);
-        std::memcpy(bytes.data(), &header, sizeof header);
+        header.totalSize = at + sizeof(std::uint64_t);
+        std::memcpy(head.data(), &header, sizeof header);
         if (!table.empty())
-            std::memcpy(bytes.data() + sizeof header, table.data(), table.size() * sizeof(TableEntry));
-        const std::uint64_t check = HashBytes(bytes.data(), bytes.size());
-        bytes.append(reinterpret_cast<const char*>(&check), sizeof check);
+            std::memcpy(head.data() + sizeof header, table.data(), table.size() * sizeof(TableEntry));
 
         // A name of this writer's own beside the target, renamed over it.
         std::random_device device;
@@ -206,7 +349,22 @@ bool SavedIndexWriter::WriteTo(const std::string& path) const noexcept
         const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (descriptor < 0)
             return false;
-        const bool written = WriteAll(descriptor, bytes.data(), bytes.size());
+        SlicedHasher check;
+        const auto put = [&](const char* data, std::size_t size) {
+            check.Add(data, size);
+            return WriteAll(descriptor, data, size);
+        };
+        const char zeros[8] = {};
+        bool written = put(head.data(), head.size());
+        for (const Section& section : m_Sections) {
+            written = written && put(section.bytes.data(), section.bytes.size());
+            for (const Piece& piece : section.pieces)
+                written = written && put(piece.data, piece.size);
+            const std::size_t size = section.Size();
+            written = written && put(zeros, Padded(size) - size);
+        }
+        const std::uint64_t value = check.Result();
+        written = written && WriteAll(descriptor, reinterpret_cast<const char*>(&value), sizeof value);
         const bool closed = ::close(descriptor) == 0;
         if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
             ::unlink(temporary.c_str());
@@ -218,11 +376,17 @@ bool SavedIndexWriter::WriteTo(const std::string& path) const noexcept
     }
 }
 
+void SavedIndexReader::Reset()
+{
+    m_Mapping.reset();
+    m_Bytes = nullptr;
+    m_Places.clear();
+}
+
 bool SavedIndexReader::Load(const std::string& path, std::uint32_t kind, const FileFingerprint& fingerprint,
                             const std::string& options) noexcept
 {
-    m_Words.clear();
-    m_Places.clear();
+    Reset();
     try {
         const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (descriptor < 0)
@@ -231,27 +395,36 @@ bool SavedIndexReader::Load(const std::string& path, std::uint32_t kind, const F
         Header header{};
         bool ok = ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) &&
                   static_cast<std::uint64_t>(info.st_size) >= sizeof header + sizeof(std::uint64_t) &&
-                  info.st_size % 8 == 0 && ReadAllAt(descriptor, reinterpret_cast<char*>(&header), sizeof header, 0) == sizeof header &&
+                  info.st_size % 8 == 0 &&
+                  ReadAllAt(descriptor, reinterpret_cast<char*>(&header), sizeof header, 0) == sizeof header &&
                   std::memcmp(header.magic, Magic, sizeof Magic) == 0 && header.version == FormatVersion &&
                   header.kind == kind && header.totalSize == static_cast<std::uint64_t>(info.st_size) &&
                   header.fileSize == fingerprint.size && header.fileModified == fingerprint.modified &&
                   header.fileHash == fingerprint.hash && header.optionsSize == options.size() &&
                   header.optionsHash == HashBytes(options.data(), options.size()) &&
-                  header.sections <= (header.totalSize - sizeof header) / sizeof(TableEntry);
+                  header.sections <= (header.totalSize - sizeof header) / sizeof(TableEntry) &&
+                  header.totalSize <= std::numeric_limits<std::size_t>::max();
+        void* mapped = MAP_FAILED;
+        const std::size_t total = static_cast<std::size_t>(header.totalSize);
         if (ok) {
-            m_Words.resize(static_cast<std::size_t>(header.totalSize / 8));
-            ok = ReadAllAt(descriptor, reinterpret_cast<char*>(m_Words.data()), header.totalSize, 0) == header.totalSize;
+            // Mapped, its pages brought in by the check value's threads.
+            mapped = ::mmap(nullptr, total, PROT_READ, MAP_PRIVATE, descriptor, 0);
+            ok = mapped != MAP_FAILED;
         }
         ::close(descriptor);
         if (!ok)
             return false;
-        const char* const bytes = reinterpret_cast<const char*>(m_Words.data());
+        m_Mapping = std::shared_ptr<const void>(mapped, [total](const void* bytes) {
+            ::munmap(const_cast<void*>(bytes), total);
+        });
+        const char* const bytes = static_cast<const char*>(mapped);
         const std::uint64_t checked = header.totalSize - sizeof(std::uint64_t);
         std::uint64_t check = 0;
         std::memcpy(&check, bytes + checked, sizeof check);
         // The header again (the file may have changed since its first read).
-        if (check != HashBytes(bytes, checked) || std::memcmp(bytes, &header, sizeof header) != 0) {
-            m_Words.clear();
+        if (check != CheckValueOf(bytes, static_cast<std::size_t>(checked)) ||
+            std::memcmp(bytes, &header, sizeof header) != 0) {
+            Reset();
             return false;
         }
         const std::uint64_t dataStart = sizeof header + header.sections * sizeof(TableEntry);
@@ -260,30 +433,35 @@ bool SavedIndexReader::Load(const std::string& path, std::uint32_t kind, const F
             std::memcpy(&entry, bytes + sizeof header + k * sizeof(TableEntry), sizeof entry);
             if (entry.offset < dataStart || entry.offset % 8 != 0 || entry.offset > checked ||
                 entry.size > checked - entry.offset) {
-                m_Words.clear();
-                m_Places.clear();
+                Reset();
                 return false;
             }
             m_Places.push_back({entry.tag, entry.offset, entry.size});
         }
+        // By tag, each once.
+        std::sort(m_Places.begin(), m_Places.end(), [](const Place& a, const Place& b) { return a.tag < b.tag; });
+        for (std::size_t k = 1; k < m_Places.size(); ++k)
+            if (m_Places[k].tag == m_Places[k - 1].tag) {
+                Reset();
+                return false;
+            }
+        m_Bytes = bytes;
         return true;
     } catch (...) {
-        m_Words.clear();
-        m_Places.clear();
+        Reset();
         return false;
     }
 }
 
 bool SavedIndexReader::Section(std::uint32_t tag, const char*& data, std::size_t& size) const
 {
-    for (const Place& place : m_Places) {
-        if (place.tag == tag) {
-            data = reinterpret_cast<const char*>(m_Words.data()) + place.offset;
-            size = static_cast<std::size_t>(place.size);
-            return true;
-        }
-    }
-    return false;
+    const auto found = std::lower_bound(m_Places.begin(), m_Places.end(), tag,
+                                        [](const Place& place, std::uint32_t t) { return place.tag < t; });
+    if (found == m_Places.end() || found->tag != tag)
+        return false;
+    data = m_Bytes + found->offset;
+    size = static_cast<std::size_t>(found->size);
+    return true;
 }
 
 bool SavedIndexReader::Number(std::uint32_t tag, std::int64_t& value) const

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,11 +45,32 @@ struct VORLAT_EXPORT SavedIndexOptions {
 // check value and the fingerprint's.
 VORLAT_EXPORT std::uint64_t HashBytes(const void* data, std::size_t size, std::uint64_t seed = 0);
 
+// HashBytes of bytes that come in pieces: the result is the same however
+// they are cut.
+class VORLAT_EXPORT ByteHasher {
+public:
+    explicit ByteHasher(std::uint64_t seed = 0);
+    void Add(const void* data, std::size_t size);
+    std::uint64_t Result() const;
+
+private:
+    void Stripes(const char* data, std::size_t count);
+    std::uint64_t m_Lanes[4];
+    char m_Buffer[32] = {};
+    std::size_t m_Pending = 0;
+    std::uint64_t m_Total = 0;
+};
+
+// Runs work(0) ... work(count - 1) on the index passes' threads (see
+// IndexOptions), the caller's among them; work must not throw.
+VORLAT_EXPORT void ForEachOnThreads(std::size_t count, const std::function<void(std::size_t)>& work);
+
 // A provider's index saved to a file: a header (what the index is of, the
 // file's fingerprint, the options it was made with), numbered sections of
 // bytes, each at an offset that is a multiple of 8 so that a section of
 // numbers can be used where it lies, and a check value of everything before
-// it.
+// it (made of the hashes of its slices of 8 MiB, so that it can be checked on
+// several threads).
 class VORLAT_EXPORT SavedIndexWriter {
 public:
     // kind: which provider wrote it; options: the options that shaped the
@@ -56,6 +79,11 @@ public:
 
     // The section's bytes are copied.
     void Add(std::uint32_t tag, const void* data, std::size_t size);
+    // A section of bytes that are not copied: they must stay as they are
+    // until WriteTo returns. AddMore appends bytes to the last section, so
+    // that a section can be made of separate blocks.
+    void AddView(std::uint32_t tag, const void* data, std::size_t size);
+    void AddMore(const void* data, std::size_t size);
     void Add(std::uint32_t tag, const std::string& bytes) { Add(tag, bytes.data(), bytes.size()); }
     void AddNumber(std::uint32_t tag, std::int64_t value) { Add(tag, &value, sizeof value); }
     // Texts, each as its length (8 bytes) then its bytes.
@@ -69,9 +97,15 @@ public:
     bool WriteTo(const std::string& path) const noexcept;
 
 private:
+    struct Piece {
+        const char* data;
+        std::size_t size;
+    };
     struct Section {
         std::uint32_t tag;
-        std::string bytes;
+        std::string bytes; // copied bytes, the first piece
+        std::vector<Piece> pieces;
+        std::size_t Size() const;
     };
     std::uint32_t m_Kind;
     FileFingerprint m_Fingerprint;
@@ -84,6 +118,11 @@ private:
 // section's place within it and the check value of the whole. Every
 // accessor checks lengths again; a failed check of any kind is a saved
 // index that is not used.
+//
+// The file is mapped, not read: sections are used where they lie (a loaded
+// index may borrow them, holding Keep()), so that loading costs the check
+// value's pass over the bytes and little else. At least 8 readable bytes
+// follow every section (the check value follows the last).
 class VORLAT_EXPORT SavedIndexReader {
 public:
     // False when there is no usable saved index at path for this kind, file
@@ -96,6 +135,8 @@ public:
     bool Section(std::uint32_t tag, const char*& data, std::size_t& size) const;
     bool Number(std::uint32_t tag, std::int64_t& value) const;
     bool Texts(std::uint32_t tag, std::vector<std::string>& texts) const;
+    // Holds the mapped saved index for as long as anything borrows from it.
+    std::shared_ptr<const void> Keep() const { return m_Mapping; }
 
 private:
     struct Place {
@@ -103,8 +144,10 @@ private:
         std::uint64_t offset;
         std::uint64_t size;
     };
-    std::vector<std::uint64_t> m_Words; // the whole saved index, 8-aligned
-    std::vector<Place> m_Places;
+    void Reset();
+    std::shared_ptr<const void> m_Mapping;
+    const char* m_Bytes = nullptr; // the whole saved index, page-aligned
+    std::vector<Place> m_Places;   // by tag
 };
 
 } // namespace VorlatImportExport

@@ -168,7 +168,7 @@ bool CsvDataProvider::LoadSavedIndex(const std::string& key, const FileFingerpri
     const char* bytes = nullptr;
     std::size_t size = 0;
     if (!saved.Texts(TitlesSection, titles) || titles.empty() || titles[0] != "Index" ||
-        !saved.Section(OffsetsSection, bytes, size) || !offsets.LoadFrom(bytes, size) ||
+        !saved.Section(OffsetsSection, bytes, size) || !offsets.LoadFrom(bytes, size, saved.Keep()) ||
         !saved.Number(EndSection, end) || end < 0 || end > fingerprint.size || !saved.Number(SeparatorSection, separator) ||
         !CsvOptions::IsSeparator(static_cast<char>(separator)) ||
         (m_Options.separator != 0 && separator != m_Options.separator) || !offsets.InOrderWithin(0, end))

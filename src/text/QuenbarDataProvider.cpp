@@ -119,7 +119,7 @@ bool QuenbarDataProvider::LoadSavedIndex(const FileFingerprint& fingerprint)
     const char* bytes = nullptr;
     std::size_t size = 0;
     if (!saved.Texts(FirstHeaderSection, first) || !saved.Texts(SecondHeaderSection, second) ||
-        !saved.Section(OffsetsSection, bytes, size) || !offsets.LoadFrom(bytes, size) || !saved.Number(EndSection, end) ||
+        !saved.Section(OffsetsSection, bytes, size) || !offsets.LoadFrom(bytes, size, saved.Keep()) || !saved.Number(EndSection, end) ||
         end < 0 || end > fingerprint.size || !offsets.InOrderWithin(0, end))
         return false;
     m_FirstHeader.swap(first);
