@@ -203,6 +203,44 @@ void IndexScan(benchmark::State& state, int held)
 void BM_IndexOffsetsOnly(benchmark::State& state) { IndexScan(state, 0); }
 void BM_IndexHoldingItems(benchmark::State& state) { IndexScan(state, 1046527); }
 
+// Arguments: items per record, 0 to index (on the default threads) and
+// write the saved index, 1 to open from it.
+void BM_SavedIndex(benchmark::State& state)
+{
+    const SdFile& file = FileOf(state);
+    const std::string saved = file.path.string() + ".index";
+    const bool load = state.range(1) == 1;
+    const VorlatImportExport::SavedIndexOptions options{saved, file.path.string()};
+    Host::NullProgressMonitor monitor;
+    const auto open = [&] {
+        std::ifstream in(file.path, std::ios::binary);
+        boost::shared_ptr<Host::InputStream> input(new Host::FileInputStream(file.path.string()));
+        return std::make_unique<VorlatImportExport::SDDataProvider>(in, input, monitor, options);
+    };
+    if (load)
+        open(); // made once before the loads are timed
+    std::size_t heldBytes = 0;
+    bool loaded = false;
+    for (auto _ : state) {
+        if (!load)
+            fs::remove(saved);
+        std::ifstream in(file.path, std::ios::binary);
+        boost::shared_ptr<Host::InputStream> input(new Host::FileInputStream(file.path.string()));
+        VorlatImportExport::SDDataProvider provider(in, input, monitor, options);
+        heldBytes = provider.GetHeldPropertyBytes();
+        loaded = provider.IndexWasLoaded();
+        benchmark::DoNotOptimize(heldBytes);
+    }
+    if (loaded != load)
+        state.SkipWithError(load ? "the saved index was not loaded" : "a saved index was loaded");
+    state.counters["saved_bytes"] = static_cast<double>(fs::file_size(saved));
+    // What a scan holds (a loaded table reads the saved index in place).
+    if (!load) {
+        state.counters["held_bytes"] = static_cast<double>(heldBytes);
+        state.counters["saved/held"] = static_cast<double>(fs::file_size(saved)) / static_cast<double>(heldBytes);
+    }
+}
+
 void BM_RDKitSupplierLength(benchmark::State& state)
 {
     const SdFile& file = FileOf(state);
@@ -278,6 +316,7 @@ BENCHMARK(BM_PlainScan1MiB)->Arg(5)->Arg(30)->Unit(benchmark::kMillisecond)->Min
 BENCHMARK(BM_IndexOffsetsOnly)->Args({5, 1})->Args({30, 1})->Args({5, 2})->Args({30, 2})->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_RDKitSupplierLength)->Arg(5)->Arg(30)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_IndexHoldingItems)->Args({5, 1})->Args({30, 1})->Args({5, 2})->Args({30, 2})->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_SavedIndex)->Args({5, 0})->Args({5, 1})->Args({30, 0})->Args({30, 1})->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_RDKitParseSameRecord)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StructureFirstRead)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StructureCachedRead)->Unit(benchmark::kNanosecond);
@@ -322,6 +361,12 @@ int main(int argc, char** argv)
         if (one > 0 && two > 0)
             std::printf("%s items: holding items, two threads %.0f ms: %.2f x one thread (goal >= 1.7)\n", items,
                         two, one / two);
+        const double indexAndSave = reporter.Get(std::string("BM_SavedIndex/") + items + "/0");
+        const double reopen = reporter.Get(std::string("BM_SavedIndex/") + items + "/1");
+        if (reopen > 0 && one > 0 && two > 0)
+            std::printf("%s items: opening from the saved index %.1f ms, index + writing it %.0f ms: "
+                        "%.1f %% of the one-thread index, %.1f %% of the two-thread one (goal <= 5 %%)\n",
+                        items, reopen, indexAndSave, 100 * reopen / one, 100 * reopen / two);
         if (oneOffsets > 0 && twoOffsets > 0)
             std::printf("%s items: offsets only, one thread %.0f ms, two threads %.0f ms: %.2f x\n", items,
                         oneOffsets, twoOffsets, oneOffsets / twoOffsets);

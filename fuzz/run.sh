@@ -45,6 +45,8 @@ done
 printf '\001\001\002IndexTTT' > "$build/corpus/saved_index/sections-csv"
 printf '\003\001\002stringTT' > "$build/corpus/saved_index/sections-quenbar"
 printf '\000VORLATIX' > "$build/corpus/saved_index/raw"
+printf '\005\006\002\000\001' > "$build/corpus/saved_index/edits-sd"
+printf '\007\012\001\000\200' > "$build/corpus/saved_index/edits-mol2"
 # Inputs that found faults once.
 cp "$source"/fuzz/seeds/saved_index/* "$build/corpus/saved_index/"
 # fuzz/seeds/mol2 holds a few records of each Mol2 corpus file (with and

@@ -170,10 +170,10 @@ boost::shared_ptr<Host::ITableDataProvider> OpenTableFile(const std::string& pat
         table = new QuenbarDataProvider(stream, saved);
         break;
     case TableFormat::Sd:
-        table = new SDDataProvider(stream, streams->input, monitor);
+        table = new SDDataProvider(stream, streams->input, monitor, saved);
         break;
     case TableFormat::Mol2:
-        table = new Mol2DataProvider(stream, streams->input, monitor);
+        table = new Mol2DataProvider(stream, streams->input, monitor, saved);
         break;
     case TableFormat::Unknown:
         break;
@@ -189,6 +189,8 @@ bool IndexWasLoaded(const Host::ITableDataProvider& table)
         return csv->IndexWasLoaded();
     if (const auto* quenbar = dynamic_cast<const QuenbarDataProvider*>(&table))
         return quenbar->IndexWasLoaded();
+    if (const auto* molecules = dynamic_cast<const SDDataProvider*>(&table))
+        return molecules->IndexWasLoaded();
     return false;
 }
 

@@ -56,13 +56,13 @@ struct VORLAT_EXPORT OpenTableOptions {
     CsvOptions csv;
     // For SD and Mol2 files' progress and cancellation; none: not shown.
     Host::IProgressMonitor* monitor = nullptr;
-    // Where to keep the file's saved index (see SavedIndexOptions), for CSV
-    // and Quenbar files that are not compressed; empty: none.
+    // Where to keep the file's saved index (see SavedIndexOptions), for
+    // files that are not compressed; empty: none.
     std::string savedIndex;
 };
 
-// Whether the table's index came from its saved index (CSV and Quenbar
-// tables opened with one).
+// Whether the table's index came from its saved index (tables opened with
+// one).
 VORLAT_EXPORT bool IndexWasLoaded(const Host::ITableDataProvider& table);
 
 // Opens the file at path as a table, plain or gzip-compressed, and indexes

@@ -57,8 +57,15 @@ public:
 
 Mol2DataProvider::Mol2DataProvider(std::istream& fileStream, boost::shared_ptr<Host::InputStream> inputStream,
                                    Host::IProgressMonitor& monitor)
+    : Mol2DataProvider(fileStream, std::move(inputStream), monitor, SavedIndexOptions())
+{
+}
+
+Mol2DataProvider::Mol2DataProvider(std::istream& fileStream, boost::shared_ptr<Host::InputStream> inputStream,
+                                   Host::IProgressMonitor& monitor, const SavedIndexOptions& savedIndex)
     : SDDataProvider(fileStream, std::move(inputStream), monitor, false)
 {
+    m_savedIndex = savedIndex;
     // Records are read back at their offsets: a pipe is refused before
     // anything is read.
     Host::RequireRandomAccess(fileStream, "Mol2DataProvider", __LINE__);
@@ -169,6 +176,20 @@ void Mol2DataProvider::TakeRange(RecordRange& range)
     // every one, and a record without any is neutral whatever its atom types
     // suggest. One such section answers for the file.
     m_formalChargesRecorded = m_formalChargesRecorded || range.outcome.formalCharges;
+}
+
+std::uint32_t Mol2DataProvider::SavedIndexKind() const { return 4; }
+
+std::int64_t Mol2DataProvider::SavedFormatFlags() const { return m_formalChargesRecorded ? 1 : 0; }
+
+bool Mol2DataProvider::LoadFormatFlags(std::int64_t flags)
+{
+    if (flags != 0 && flags != 1)
+        return false;
+    m_formalChargesRecorded = flags == 1;
+    if (m_triposImporter)
+        m_triposImporter->SetFormalChargesRecorded(m_formalChargesRecorded);
+    return true;
 }
 
 bool Mol2DataProvider::LoadMolecule(std::string& record) const

@@ -21,6 +21,9 @@ public:
     // Host::CancellationException when the monitor reports cancellation.
     Mol2DataProvider(std::istream& fileStream, boost::shared_ptr<Host::InputStream> inputStream,
                      Host::IProgressMonitor& monitor);
+    // The same, with a saved index (as the SD provider's).
+    Mol2DataProvider(std::istream& fileStream, boost::shared_ptr<Host::InputStream> inputStream,
+                     Host::IProgressMonitor& monitor, const SavedIndexOptions& savedIndex);
     ~Mol2DataProvider() override;
     Mol2DataProvider(const Mol2DataProvider&) = delete;
     Mol2DataProvider& operator=(const Mol2DataProvider&) = delete;
@@ -43,6 +46,10 @@ protected:
     RecordScanOutcome ScanRecords(RecordRange& range, const RecordScanLimits& limits, std::atomic<bool>& stop,
                                   const std::function<void(std::int64_t)>* report) const override;
     void TakeRange(RecordRange& range) override;
+
+    std::uint32_t SavedIndexKind() const override;
+    std::int64_t SavedFormatFlags() const override;
+    bool LoadFormatFlags(std::int64_t flags) override;
 
 private:
     void ReleaseImporters();

@@ -1,6 +1,9 @@
 #include "molecule/PropertyStore.h"
 
+#include "index/SavedIndex.h"
+
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstring>
 
@@ -35,6 +38,13 @@ std::uint32_t NumberOf(std::vector<std::string>& names, std::unordered_map<std::
     names.push_back(key);
     numbers.emplace(std::move(key), number);
     return number;
+}
+
+// The number of a name in a list of names, or NoName.
+std::uint32_t FindLocal(const std::vector<std::string>& names, const char* name)
+{
+    const auto found = std::find(names.begin(), names.end(), name);
+    return found == names.end() ? PropertyStore::NoName : static_cast<std::uint32_t>(found - names.begin());
 }
 
 // A view of the decimal text of a number, valid until the next call on the
@@ -232,7 +242,8 @@ PropertyStore::~PropertyStore() = default;
 
 PropertyStore::Segment& PropertyStore::Open()
 {
-    if (m_Segments.empty() || m_Segments.back().m_OwnNames || !m_Segments.back().m_FromStore.empty()) {
+    if (m_Segments.empty() || m_Segments.back().m_OwnNames || !m_Segments.back().m_FromStore.empty() ||
+        m_Segments.back().m_Borrowed) {
         m_Segments.emplace_back();
         m_Segments.back().m_FirstRecord = m_RecordCount;
         m_Segments.back().m_IndexName = m_IndexName;
@@ -389,6 +400,7 @@ void PropertyStore::Clear()
     m_RecordCount = 0;
     m_Building = false;
     m_Changed.clear();
+    m_Keep.reset();
 }
 
 void PropertyStore::Compact()
@@ -408,6 +420,228 @@ std::size_t PropertyStore::MemoryUsage() const
     for (const auto& [key, value] : m_Changed)
         bytes += sizeof(key) + sizeof(std::string) + value.capacity() + 4 * sizeof(void*);
     return bytes;
+}
+
+// --- saved index ------------------------------------------------------------
+
+namespace {
+
+// A store's sections: its counts and names, then per segment from
+// SegmentTags on, SegmentStride tags each.
+enum StoreSection : std::uint32_t { StoreCounts = 0, StoreNames = 1 };
+enum SegmentSection : std::uint32_t {
+    SegmentCounts = 0,
+    SegmentNames,
+    SegmentRecordFirstItems,
+    SegmentBlockFirstItems,
+    SegmentBlockSizes,
+    SegmentItems,
+    SegmentValues
+};
+const std::uint32_t SegmentTags = 16;
+const std::uint32_t SegmentStride = 8;
+
+struct SavedSegmentCounts {
+    std::uint64_t firstRecord;
+    std::uint64_t ownNames;
+    std::uint64_t items;
+    std::uint64_t records;
+    std::uint64_t blocks;
+};
+
+template <class T>
+bool ArrayOf(const SavedIndexReader& reader, std::uint32_t tag, const T*& data, std::size_t& count)
+{
+    const char* bytes = nullptr;
+    std::size_t size = 0;
+    if (!reader.Section(tag, bytes, size) || size % sizeof(T) != 0 ||
+        reinterpret_cast<std::uintptr_t>(bytes) % alignof(T) != 0)
+        return false;
+    data = reinterpret_cast<const T*>(bytes);
+    count = size / sizeof(T);
+    return true;
+}
+
+// Names each once, with their numbers.
+bool NamesOf(const std::vector<std::string>& names, std::unordered_map<std::string, std::uint32_t>& numbers)
+{
+    numbers.clear();
+    if (names.size() >= PropertyStore::NoName)
+        return false;
+    for (std::uint32_t k = 0; k < names.size(); ++k)
+        if (!numbers.emplace(names[k], k).second)
+            return false;
+    return true;
+}
+
+} // namespace
+
+void PropertyStore::SaveTo(SavedIndexWriter& writer, std::uint32_t firstTag) const
+{
+    const std::uint64_t counts[2] = {m_RecordCount, m_Segments.size()};
+    writer.Add(firstTag + StoreCounts, counts, sizeof counts);
+    writer.AddTexts(firstTag + StoreNames, m_Names);
+    std::uint32_t tag = firstTag + SegmentTags;
+    for (const Segment& segment : m_Segments) {
+        const SavedSegmentCounts segmentCounts{segment.m_FirstRecord, segment.m_OwnNames ? 1u : 0u,
+                                               segment.m_ItemCount, segment.GetRecordCount(),
+                                               segment.m_Blocks.size()};
+        writer.Add(tag + SegmentCounts, &segmentCounts, sizeof segmentCounts);
+        writer.AddTexts(tag + SegmentNames, segment.m_OwnNames ? segment.m_Names : std::vector<std::string>());
+        writer.AddView(tag + SegmentRecordFirstItems, segment.m_RecordFirstItem.data(),
+                       segment.m_RecordFirstItem.size() * sizeof(std::uint32_t));
+        writer.AddView(tag + SegmentBlockFirstItems, segment.m_BlockFirstItem.data(),
+                       segment.m_BlockFirstItem.size() * sizeof(std::uint32_t));
+        std::vector<std::uint64_t> sizes;
+        for (const Segment::Block& block : segment.m_Blocks)
+            sizes.push_back(block.used);
+        writer.Add(tag + SegmentBlockSizes, sizes.data(), sizes.size() * sizeof(std::uint64_t));
+        writer.AddView(tag + SegmentItems, nullptr, 0);
+        for (std::size_t page = 0; page * Segment::ItemPageSize < segment.m_ItemCount; ++page)
+            writer.AddMore(segment.m_ItemPages[page].get(),
+                           std::min(Segment::ItemPageSize, segment.m_ItemCount - page * Segment::ItemPageSize) *
+                               sizeof(Segment::Item));
+        writer.AddView(tag + SegmentValues, nullptr, 0);
+        for (const Segment::Block& block : segment.m_Blocks)
+            writer.AddMore(block.bytes.get(), block.used);
+        tag += SegmentStride;
+    }
+}
+
+bool PropertyStore::LoadFrom(const SavedIndexReader& reader, std::uint32_t firstTag)
+{
+    Clear();
+    const std::uint64_t* counts = nullptr;
+    std::size_t countsSize = 0;
+    std::vector<std::string> names;
+    if (!ArrayOf(reader, firstTag + StoreCounts, counts, countsSize) || countsSize != 2 ||
+        !reader.Texts(firstTag + StoreNames, names) || !NamesOf(names, m_NameNumbers) ||
+        counts[1] > (0xFFFFFFFFull - firstTag - SegmentTags) / SegmentStride) {
+        Clear();
+        return false;
+    }
+    m_Names.swap(names);
+    m_IndexName = FindName(IndexName);
+    m_NameName = FindName(NameName);
+    m_Keep = reader.Keep();
+    const std::size_t segments = static_cast<std::size_t>(counts[1]);
+    std::uint32_t tag = firstTag + SegmentTags;
+    std::uint64_t records = 0;
+    struct BlockItems {
+        const Segment::Item* items;
+        std::size_t first, end;
+        std::uint64_t names, size;
+    };
+    std::vector<BlockItems> blocks;
+    for (std::size_t k = 0; k < segments; ++k, tag += SegmentStride) {
+        const SavedSegmentCounts* segmentCounts = nullptr;
+        std::size_t one = 0;
+        Segment segment;
+        const std::uint32_t* recordFirst = nullptr;
+        std::size_t recordEntries = 0;
+        const std::uint32_t* blockFirst = nullptr;
+        std::size_t blockEntries = 0;
+        const std::uint64_t* blockSizes = nullptr;
+        std::size_t sizeEntries = 0;
+        const Segment::Item* items = nullptr;
+        std::size_t itemCount = 0;
+        const char* values = nullptr;
+        std::size_t valueBytes = 0;
+        bool ok = ArrayOf(reader, tag + SegmentCounts, segmentCounts, one) && one == 1 &&
+                  segmentCounts->firstRecord == records && segmentCounts->ownNames <= 1 &&
+                  reader.Texts(tag + SegmentNames, segment.m_Names) &&
+                  ArrayOf(reader, tag + SegmentRecordFirstItems, recordFirst, recordEntries) &&
+                  ArrayOf(reader, tag + SegmentBlockFirstItems, blockFirst, blockEntries) &&
+                  ArrayOf(reader, tag + SegmentBlockSizes, blockSizes, sizeEntries) &&
+                  ArrayOf(reader, tag + SegmentItems, items, itemCount) &&
+                  reader.Section(tag + SegmentValues, values, valueBytes);
+        ok = ok && itemCount == segmentCounts->items && itemCount < NoName &&
+             blockEntries == segmentCounts->blocks && sizeEntries == blockEntries &&
+             (segmentCounts->records == 0 ? recordEntries <= 1 : recordEntries == segmentCounts->records + 1) &&
+             segmentCounts->records <= counts[0] - records && (itemCount == 0 || blockEntries > 0);
+        // Names: a segment's own are each the store's too; others have none.
+        if (ok && segmentCounts->ownNames) {
+            ok = NamesOf(segment.m_Names, segment.m_NameNumbers);
+            segment.m_FromStore.assign(m_Names.size(), NoName);
+            for (std::uint32_t local = 0; ok && local < segment.m_Names.size(); ++local) {
+                const std::uint32_t number = FindName(segment.m_Names[local]);
+                ok = number != NoName;
+                if (ok)
+                    segment.m_FromStore[number] = local;
+            }
+            segment.m_NameNumbers.clear();
+        } else if (ok) {
+            ok = segment.m_Names.empty();
+        }
+        // Records' first items in order, from 0 to the item count.
+        for (std::size_t r = 0; ok && r < recordEntries; ++r)
+            ok = recordFirst[r] <= itemCount && (r == 0 ? recordFirst[r] == 0 : recordFirst[r] >= recordFirst[r - 1]);
+        ok = ok && (recordEntries == 0 || recordFirst[recordEntries - 1] == itemCount);
+        // Blocks' first items in order from 0, their sizes the values' bytes.
+        std::uint64_t total = 0;
+        for (std::size_t b = 0; ok && b < blockEntries; ++b) {
+            ok = blockFirst[b] <= itemCount && (b == 0 ? blockFirst[b] == 0 : blockFirst[b] >= blockFirst[b - 1]) &&
+                 blockSizes[b] <= valueBytes - total;
+            if (ok)
+                total += blockSizes[b];
+        }
+        ok = ok && total == valueBytes;
+        // Every item is checked below, block by block on several threads.
+        const std::uint64_t nameCount = ok && segmentCounts->ownNames ? segment.m_Names.size() : m_Names.size();
+        for (std::size_t b = 0; ok && b < blockEntries; ++b)
+            blocks.push_back({items, blockFirst[b], b + 1 < blockEntries ? blockFirst[b + 1] : itemCount, nameCount,
+                              blockSizes[b]});
+        if (!ok) {
+            Clear();
+            return false;
+        }
+        segment.m_OwnNames = segmentCounts->ownNames != 0;
+        segment.m_Borrowed = true;
+        segment.m_FirstRecord = static_cast<std::size_t>(records);
+        segment.m_IndexName = segment.m_OwnNames ? FindLocal(segment.m_Names, IndexName) : m_IndexName;
+        segment.m_NameName = segment.m_OwnNames ? FindLocal(segment.m_Names, NameName) : m_NameName;
+        segment.m_RecordFirstItem.Borrow(recordFirst, recordEntries, m_Keep);
+        segment.m_BlockFirstItem.assign(blockFirst, blockFirst + blockEntries);
+        // The saved bytes are only read: the pages and blocks point into
+        // them without owning them.
+        segment.m_ItemCount = segment.m_ItemSlots = itemCount;
+        for (std::size_t page = 0; page * Segment::ItemPageSize < itemCount; ++page)
+            segment.m_ItemPages.emplace_back(const_cast<Segment::Item*>(items + page * Segment::ItemPageSize),
+                                             Host::LargeMemoryFree{0, true});
+        std::size_t at = 0;
+        for (std::size_t b = 0; b < blockEntries; ++b) {
+            const std::size_t size = static_cast<std::size_t>(blockSizes[b]);
+            segment.m_Blocks.push_back(
+                Segment::Block{Host::LargeBlock(const_cast<char*>(values + at), Host::LargeMemoryFree{0, true}), size, size});
+            at += size;
+        }
+        records += segmentCounts->records;
+        m_Segments.push_back(std::move(segment));
+    }
+    // Every item: a name of its segment, and a value within its block that
+    // starts where the one before it ends.
+    std::atomic<bool> wrong{records != counts[0]};
+    ForEachOnThreads(blocks.size(), [&](std::size_t b) {
+        // Each item beside the one before it, with no chain from one to
+        // the next, so that the loop runs on whole vectors.
+        const BlockItems& block = blocks[b];
+        if (block.first == block.end)
+            return;
+        const Segment::Item* items = block.items;
+        const std::uint32_t names = static_cast<std::uint32_t>(std::min<std::uint64_t>(block.names, NoName));
+        std::uint32_t bad = items[block.first].name >= names;
+        for (std::size_t i = block.first + 1; i < block.end; ++i)
+            bad |= static_cast<std::uint32_t>(items[i].end < items[i - 1].end) |
+                   static_cast<std::uint32_t>(items[i].name >= names);
+        if (bad != 0 || items[block.end - 1].end > block.size)
+            wrong = true;
+    });
+    if (wrong) {
+        Clear();
+        return false;
+    }
+    m_RecordCount = static_cast<std::size_t>(records);
+    return true;
 }
 
 } // namespace VorlatImportExport

@@ -11,8 +11,12 @@
 #include <vector>
 
 #include "host/LargeMemory.h"
+#include "index/HeldArray.h"
 
 namespace VorlatImportExport {
+
+class SavedIndexReader;
+class SavedIndexWriter;
 
 // The data items of many records, held compactly: each distinct name once,
 // the values one after the other in large blocks, and per item only a name
@@ -106,7 +110,7 @@ public:
         std::size_t m_ItemCount = 0;
         std::size_t m_ItemSlots = 0;
         // Where each record's items start, and one entry past the last record.
-        std::vector<std::uint32_t> m_RecordFirstItem;
+        HeldArray<std::uint32_t> m_RecordFirstItem;
         std::vector<Block> m_Blocks;
         // The first item whose value lies in each block.
         std::vector<std::uint32_t> m_BlockFirstItem;
@@ -122,6 +126,9 @@ public:
         std::size_t m_FirstRecord = 0;
         std::vector<std::uint32_t> m_FromStore;
         bool m_OwnNames = false;
+        // Loaded from a saved index: its items and values are read where
+        // they lie there, and no record is added to it.
+        bool m_Borrowed = false;
     };
 
     PropertyStore();
@@ -171,6 +178,17 @@ public:
     // Bytes held: blocks, item and record lists, names, changed items.
     std::size_t MemoryUsage() const;
 
+    // Adds the store's names and records, as they are held, to a saved index
+    // as sections tagged from firstTag on; the blocks and item lists are not
+    // copied, so the store must not change until the writer has written.
+    // Items changed with Set are not saved.
+    void SaveTo(SavedIndexWriter& writer, std::uint32_t firstTag) const;
+    // The store SaveTo saved, its item lists and values read where they lie
+    // in the saved index (which they keep open); every count, name, value
+    // end and record's first item is checked first. False, and the store
+    // left empty, when the sections are not such a store.
+    bool LoadFrom(const SavedIndexReader& reader, std::uint32_t firstTag);
+
 private:
     void TakeSegment(Segment& segment);
     // The segment records are built into in the store itself.
@@ -186,6 +204,8 @@ private:
     bool m_Building = false;
     // Items set after the scan, by (record, name).
     std::map<std::pair<std::size_t, std::uint32_t>, std::string> m_Changed;
+    // The saved index that loaded segments read from.
+    std::shared_ptr<const void> m_Keep;
 };
 
 } // namespace VorlatImportExport

@@ -70,8 +70,15 @@ std::string TrimSpaces(const std::string& text)
 
 SDDataProvider::SDDataProvider(std::istream& fileStream, boost::shared_ptr<Host::InputStream> inputStream,
                                Host::IProgressMonitor& monitor)
+    : SDDataProvider(fileStream, std::move(inputStream), monitor, SavedIndexOptions())
+{
+}
+
+SDDataProvider::SDDataProvider(std::istream& fileStream, boost::shared_ptr<Host::InputStream> inputStream,
+                               Host::IProgressMonitor& monitor, const SavedIndexOptions& savedIndex)
     : SDDataProvider(fileStream, std::move(inputStream), monitor, true)
 {
+    m_savedIndex = savedIndex;
     // Records are read back at their offsets: a pipe would index as records
     // without structures. Refused before anything is read.
     Host::RequireRandomAccess(fileStream, "SDDataProvider", __LINE__);
@@ -126,11 +133,111 @@ void SDDataProvider::ResetIndex()
 bool SDDataProvider::Initialize(Host::IProgressMonitor& monitor)
 {
     ResetIndex();
+    m_indexLoaded = false;
     if (!GetImporter())
         return false;
     m_sortProperties = SDImportOptions::GetSortPropertiesOnImport();
     SetCacheSize(DefaultCacheSize);
-    return ConstructIndexMap(monitor);
+    // A saved index of this very file, made with these options, spares the
+    // pass; one is written after the pass when the file did not change
+    // meanwhile.
+    FileFingerprint fingerprint;
+    const bool saving = m_savedIndex.Enabled() && FileFingerprint::Of(m_savedIndex.file, fingerprint);
+    const std::string key = SavedIndexKey();
+    if (saving && LoadSavedIndex(key, fingerprint)) {
+        m_indexLoaded = true;
+        return true;
+    }
+    if (!ConstructIndexMap(monitor))
+        return false;
+    FileFingerprint after;
+    if (saving && FileFingerprint::Of(m_savedIndex.file, after) && after == fingerprint)
+        SaveIndex(key, fingerprint);
+    return true;
+}
+
+// --- saved index --------------------------------------------------------------
+
+namespace {
+
+// The sections of an SD or Mol2 provider's saved index; the held items'
+// store takes the tags from StoreTags on.
+enum SdSection : std::uint32_t { ColumnsSection = 1, OffsetsSection, CountsSection };
+const std::uint32_t StoreTags = 0x100;
+
+struct SavedCounts {
+    std::int64_t records;
+    std::int64_t maxRecordColumns;
+    std::int64_t formatFlags;
+};
+
+} // namespace
+
+std::uint32_t SDDataProvider::SavedIndexKind() const { return 3; }
+
+std::string SDDataProvider::SavedIndexKey() const
+{
+    return "molecules held=" + std::to_string(m_propertyCacheSize) + " sort=" + (m_sortProperties ? "1" : "0");
+}
+
+bool SDDataProvider::LoadSavedIndex(const std::string& key, const FileFingerprint& fingerprint)
+{
+    SavedIndexReader saved;
+    if (!saved.Load(m_savedIndex.path, SavedIndexKind(), fingerprint, key))
+        return false;
+    std::vector<std::string> columns;
+    RecordOffsets offsets;
+    SavedCounts counts{};
+    const char* bytes = nullptr;
+    std::size_t size = 0;
+    bool ok = saved.Texts(ColumnsSection, columns) && columns.size() >= 3 && columns.size() <= INT_MAX &&
+              columns[0] == "Structure" && columns[1] == "Name" && columns[2] == "Index" &&
+              saved.Section(CountsSection, bytes, size) && size == sizeof counts;
+    if (ok)
+        std::memcpy(&counts, bytes, sizeof counts);
+    ok = ok && counts.records >= 1 && counts.records <= INT_MAX && counts.maxRecordColumns >= 0 &&
+         counts.maxRecordColumns <= INT_MAX && saved.Section(OffsetsSection, bytes, size) &&
+         offsets.LoadFrom(bytes, size, saved.Keep()) && offsets.size() == static_cast<std::size_t>(counts.records) &&
+         offsets.InOrderWithin(0, fingerprint.size) && m_molPropertyMaps.LoadFrom(saved, StoreTags) &&
+         m_molPropertyMaps.GetRecordCount() <= static_cast<std::size_t>(counts.records) &&
+         LoadFormatFlags(counts.formatFlags);
+    // Property names each once.
+    std::unordered_set<std::string> names;
+    if (ok)
+        names.insert(columns.begin() + 3, columns.end());
+    if (!ok || names.size() != columns.size() - 3) {
+        m_molPropertyMaps.Clear();
+        LoadFormatFlags(0);
+        return false;
+    }
+    m_columnNames.swap(columns);
+    m_propertyNames.assign(m_columnNames.begin() + 3, m_columnNames.end());
+    m_propertyNameSet.swap(names);
+    m_recordOffsets.swap(offsets);
+    m_numRecords = static_cast<int>(counts.records);
+    m_numColumns = static_cast<int>(m_columnNames.size());
+    m_maxRecordColumns = static_cast<int>(counts.maxRecordColumns);
+    for (const std::string& column : m_columnNames)
+        m_columnNameNumbers.push_back(m_molPropertyMaps.FindName(column));
+    return true;
+}
+
+void SDDataProvider::SaveIndex(const std::string& key, const FileFingerprint& fingerprint) const
+{
+    try {
+        SavedIndexWriter writer(SavedIndexKind(), fingerprint, key);
+        writer.AddTexts(ColumnsSection, m_columnNames);
+        std::string offsets;
+        m_recordOffsets.SaveTo(offsets);
+        writer.AddView(OffsetsSection, offsets.data(), offsets.size());
+        const SavedCounts counts{m_numRecords, m_maxRecordColumns, SavedFormatFlags()};
+        writer.Add(CountsSection, &counts, sizeof counts);
+        m_molPropertyMaps.SaveTo(writer, StoreTags);
+        // A saved index that cannot be written is no failure of the table.
+        writer.WriteTo(m_savedIndex.path);
+    } catch (const std::exception&) {
+        // No memory for the sections: no saved index either.
+    }
 }
 
 bool SDDataProvider::GetImporter()

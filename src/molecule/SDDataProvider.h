@@ -16,6 +16,7 @@
 #include "host/InputStream.h"
 #include "host/TableDataProviderBase.h"
 #include "index/RecordOffsets.h"
+#include "index/SavedIndex.h"
 #include "molecule/MoleculeCache.h"
 #include "molecule/PropertyStore.h"
 
@@ -51,6 +52,12 @@ public:
     // Host::CancellationException when the monitor reports cancellation.
     SDDataProvider(std::istream& fileStream, boost::shared_ptr<Host::InputStream> inputStream,
                    Host::IProgressMonitor& monitor);
+    // The same, with a saved index: loaded instead of indexing when it is of
+    // this file, unchanged, made with the same options (the property cache
+    // size, the sorting of property names); written after indexing
+    // otherwise (see SavedIndexOptions).
+    SDDataProvider(std::istream& fileStream, boost::shared_ptr<Host::InputStream> inputStream,
+                   Host::IProgressMonitor& monitor, const SavedIndexOptions& savedIndex);
     ~SDDataProvider() override;
     SDDataProvider(const SDDataProvider&) = delete;
     SDDataProvider& operator=(const SDDataProvider&) = delete;
@@ -86,6 +93,8 @@ public:
 
     // Bytes held for the data items of the leading records.
     std::size_t GetHeldPropertyBytes() const;
+    // Whether the last indexing loaded the saved index instead of scanning.
+    bool IndexWasLoaded() const { return m_indexLoaded; }
 
     // A data item's text as a cell value: spaces around it ignored, then
     // typed as a CSV field is (TableDataUtil::SStringToBoostAny).
@@ -121,6 +130,12 @@ protected:
 
     // Empties everything an indexing builds.
     void ResetIndex();
+    // The saved index's kind and what the format adds to it (the Mol2
+    // provider's formal-charge finding); LoadFormatFlags is false for flags
+    // the format never saves.
+    virtual std::uint32_t SavedIndexKind() const;
+    virtual std::int64_t SavedFormatFlags() const { return 0; }
+    virtual bool LoadFormatFlags(std::int64_t flags) { return flags == 0; }
     // Readies progress reports for a scan of the input stream from its start.
     void StartProgress();
     // Reports the scan's progress now and then (position: how far the scan
@@ -167,8 +182,15 @@ protected:
     // The records the last index pass counted.
     std::int64_t IndexedRecords() const { return m_indexedRecords; }
 
-private:
+    SavedIndexOptions m_savedIndex;
 
+private:
+    // The options that shape the index, as a saved index records them.
+    std::string SavedIndexKey() const;
+    bool LoadSavedIndex(const std::string& key, const FileFingerprint& fingerprint);
+    void SaveIndex(const std::string& key, const FileFingerprint& fingerprint) const;
+
+    bool m_indexLoaded = false;
     // The held-item name number of each column (NoName where none).
     std::vector<std::uint32_t> m_columnNameNumbers;
     // The names in m_propertyNames, for a quick test of membership.

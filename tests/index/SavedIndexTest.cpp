@@ -22,19 +22,8 @@ using VorlatImportExport::OpenTableFile;
 using VorlatImportExport::OpenTableOptions;
 using VorlatImportExport::TableFormat;
 
-struct Folder {
-    Folder() : path(fs::path(testing::TempDir()) / ("saved-index-" + std::to_string(::getpid())))
-    {
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Folder() { fs::remove_all(path); }
-    std::string Write(const std::string& name, const std::string& bytes) const
-    {
-        std::ofstream((path / name).string(), std::ios::binary) << bytes;
-        return (path / name).string();
-    }
-    fs::path path;
+struct Folder : VorlatTest::TempFolder {
+    Folder() : TempFolder("saved-index-") {}
 };
 
 std::vector<std::string> Dump(Host::ITableDataProvider& table)

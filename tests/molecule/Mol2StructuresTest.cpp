@@ -7,6 +7,8 @@
 // all hydrogens, polar hydrogens only and none.
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -17,6 +19,7 @@
 #include "chem/ChemDoc.h"
 #include "chem/MolUtilities.h"
 #include "chem/Molecule.h"
+#include "frame/OpenTableFile.h"
 #include "host/StdInputStream.h"
 #include "host/StringConversion.h"
 #include "molecule/Mol2DataProvider.h"
@@ -186,6 +189,27 @@ TEST(Mol2Structures, FormalChargesRecordedForOneRecordAnswerForTheFile)
     VorlatTest::IndexSettings settings(2, 700);
     EXPECT_EQ(Mol2Structures(far + Methylammonium).at("guanidine"), "NC(N)=Nc1ccccc1");
     EXPECT_EQ(Mol2Structures(far).at("guanidine"), "NC(N)=[NH+]c1ccccc1");
+}
+
+TEST(Mol2Structures, FormalChargesFindingComesBackWithTheSavedIndex)
+{
+    // The finding that the writer records formal charges is the index
+    // pass's: a table loaded from a saved index must know it too.
+    const std::string folder = testing::TempDir() + "/mol2-saved-" + std::to_string(::getpid());
+    std::filesystem::create_directories(folder);
+    for (const bool recorded : {true, false}) {
+        const std::string path = folder + "/charges.mol2";
+        std::ofstream(path, std::ios::binary) << Guanidine + (recorded ? Methylammonium : std::string());
+        std::filesystem::remove(folder + "/charges.index");
+        VorlatImportExport::OpenTableOptions options;
+        options.savedIndex = folder + "/charges.index";
+        const auto scanned = VorlatImportExport::OpenTableFile(path, options);
+        const auto loaded = VorlatImportExport::OpenTableFile(path, options);
+        ASSERT_TRUE(VorlatImportExport::IndexWasLoaded(*loaded));
+        EXPECT_EQ(Structures(*loaded), Structures(*scanned));
+        EXPECT_EQ(Structures(*loaded).at("guanidine"), recorded ? "NC(N)=Nc1ccccc1" : "NC(N)=[NH+]c1ccccc1");
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST(Mol2Structures, LonePairsDummiesAndUnconnectedPairsAreNoPartOfTheMolecule)

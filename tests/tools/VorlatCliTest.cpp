@@ -276,6 +276,15 @@ TEST(VorlatCli, SavedIndexesInTheCacheFolder)
     // A cache folder that cannot be written costs nothing but the saving.
     result = RunTool("info " + path + " 2>&1; XDG_CACHE_HOME=/proc/none '" + VORLAT_TOOL_PATH + "' info " + path);
     EXPECT_EQ(result.status, 0) << result.err;
+    // An SD file's index, its held data items among it, comes back the same.
+    const std::string sd = (dir / "compounds.sdf").string();
+    std::filesystem::copy_file(std::string(VORLAT_EXAMPLES_DATA_DIR) + "/compounds.sdf", sd);
+    const std::string showSd = "show " + sd + " --columns Name,MolWeight,Activity --format csv";
+    const Result scanned = RunTool(showSd);
+    ASSERT_EQ(scanned.status, 0) << scanned.err;
+    result = RunTool("info " + sd);
+    EXPECT_NE(result.out.find("(loaded from the saved index"), std::string::npos) << result.out;
+    EXPECT_EQ(RunTool(showSd).out, scanned.out);
     std::filesystem::remove_all(dir);
 }
 

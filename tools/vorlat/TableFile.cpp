@@ -274,10 +274,9 @@ TableFile::TableFile(const std::string& name, const OpenOptions& options) : m_Pa
         "Indexing " + (name == "-" ? std::string("standard input") : std::filesystem::path(name).filename().string());
     VorlatImportExport::OpenTableOptions open;
     open.format = fileType;
-    // CSV and Quenbar tables keep their index in the cache folder, under a
-    // name made from the file's absolute path.
-    if (!options.noCache && !piped && !compressed &&
-        (fileType == TableFormat::Csv || fileType == TableFormat::Quenbar)) {
+    // Tables keep their index in the cache folder, under a name made from
+    // the file's absolute path.
+    if (!options.noCache && !piped && !compressed) {
         m_SavedIndexPath = SavedIndexFor(name);
         open.savedIndex = m_SavedIndexPath;
     }
