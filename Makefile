@@ -43,7 +43,7 @@ sanitize:
 # The index tests under ThreadSanitizer: the passes that index one file on
 # several threads, the providers they feed, and gzip files read by several
 # streams at once.
-TSAN_TESTS ?= IndexThreads|RangePass|RecordOffsets|SDDataProvider|CsvDataProvider|Mol2DataProvider|Quenbar|GzipFile|SavedIndex
+TSAN_TESTS ?= IndexThreads|RangePass|RecordOffsets|SDDataProvider|CsvDataProvider|Mol2DataProvider|Quenbar|GzipFile|SavedIndex|SavedMoleculeIndex
 tsan: deps
 	cmake -S . -B build-tsan -DVORLAT_TSAN=ON -DVORLAT_BUILD_BENCH=OFF
 	cmake --build build-tsan -j $(JOBS) --target vorlat_tests
