@@ -39,7 +39,8 @@ const char* const Mol2Text = "@<TRIPOS>MOLECULE\nethane\n2 1 0 0 0\nSMALL\nUSER_
 // The sections an SD or Mol2 provider writes for a file indexed on one
 // thread: its columns, offsets and counts, the held items' counts and names,
 // and their one segment.
-const std::uint32_t MoleculeTags[] = {1, 2, 3, 0x100, 0x101, 0x110, 0x111, 0x112, 0x113, 0x114, 0x115, 0x116};
+const std::uint32_t MoleculeTags[] = {1,     2,     3,     0x100, 0x101, 0x110, 0x111, 0x112,
+                                     0x113, 0x114, 0x115, 0x116, 0x117, 0x118, 0x119};
 
 struct Sections {
     std::vector<std::uint32_t> tags;

@@ -85,6 +85,7 @@ void PropertyStore::Segment::BeginRecord()
     if (m_RecordFirstItem.empty())
         m_RecordFirstItem.push_back(0);
     m_Current.clear();
+    m_Stored.clear();
 }
 
 bool PropertyStore::Segment::Add(std::uint32_t name, std::string_view value, std::size_t ownIndex)
@@ -111,7 +112,8 @@ bool PropertyStore::Segment::Add(std::uint32_t name, std::string_view value, std
     if (!value.empty())
         std::memcpy(block.bytes.get() + block.used, value.data(), value.size());
     block.used += value.size();
-    PushItem(Item{name, static_cast<std::uint32_t>(block.used)});
+    PushItem(static_cast<std::uint32_t>(block.used));
+    m_Stored.push_back(name);
     return true;
 }
 
@@ -133,8 +135,32 @@ void PropertyStore::Segment::AddOwn(std::uint32_t name)
     m_Current.push_back(name);
 }
 
+std::uint32_t PropertyStore::Segment::ShapeOf(const std::vector<std::uint32_t>& names)
+{
+    // Most often the shape of the record before.
+    if (!m_RecordShape.empty()) {
+        const std::uint32_t last = m_RecordShape.back();
+        const std::uint32_t start = m_ShapeStart[last];
+        if (m_ShapeStart[last + 1] - start == names.size() &&
+            std::equal(names.begin(), names.end(), m_ShapeNames.begin() + start))
+            return last;
+    }
+    std::string key(reinterpret_cast<const char*>(names.data()), names.size() * sizeof(std::uint32_t));
+    const auto found = m_ShapeNumbers.find(key);
+    if (found != m_ShapeNumbers.end())
+        return found->second;
+    if (m_ShapeStart.empty())
+        m_ShapeStart.push_back(0);
+    const std::uint32_t number = static_cast<std::uint32_t>(m_ShapeStart.size() - 1);
+    m_ShapeNames.insert(m_ShapeNames.end(), names.begin(), names.end());
+    m_ShapeStart.push_back(static_cast<std::uint32_t>(m_ShapeNames.size()));
+    m_ShapeNumbers.emplace(std::move(key), number);
+    return number;
+}
+
 std::size_t PropertyStore::Segment::EndRecord()
 {
+    m_RecordShape.push_back(ShapeOf(m_Stored));
     m_RecordFirstItem.push_back(static_cast<std::uint32_t>(m_ItemCount));
     m_Previous.swap(m_Current);
     return m_Previous.size();
@@ -144,10 +170,10 @@ void PropertyStore::Segment::AddItemSlots()
 {
     const std::size_t used = m_ItemCount & (ItemPageSize - 1);
     if (used == 0) {
-        m_ItemPages.push_back(NewItemPage<Item>(ItemPageSize));
+        m_ItemPages.push_back(NewItemPage<std::uint32_t>(ItemPageSize));
     } else {
-        auto page = NewItemPage<Item>(ItemPageSize);
-        std::memcpy(page.get(), m_ItemPages.back().get(), used * sizeof(Item));
+        auto page = NewItemPage<std::uint32_t>(ItemPageSize);
+        std::memcpy(page.get(), m_ItemPages.back().get(), used * sizeof(std::uint32_t));
         m_ItemPages.back() = std::move(page);
     }
     m_ItemSlots = m_ItemPages.size() * ItemPageSize;
@@ -159,15 +185,18 @@ std::string_view PropertyStore::Segment::ValueOf(std::size_t item) const
     const auto after = std::upper_bound(m_BlockFirstItem.begin(), m_BlockFirstItem.end(),
                                         static_cast<std::uint32_t>(item));
     const std::size_t block = static_cast<std::size_t>(after - m_BlockFirstItem.begin()) - 1;
-    const std::uint32_t start = item == m_BlockFirstItem[block] ? 0 : ItemAt(item - 1).end;
-    return std::string_view(m_Blocks[block].bytes.get() + start, ItemAt(item).end - start);
+    const std::uint32_t start = item == m_BlockFirstItem[block] ? 0 : EndOf(item - 1);
+    return std::string_view(m_Blocks[block].bytes.get() + start, EndOf(item) - start);
 }
 
 bool PropertyStore::Segment::Find(std::size_t record, std::uint32_t name, std::string_view& value) const
 {
-    for (std::uint32_t i = m_RecordFirstItem[record]; i < m_RecordFirstItem[record + 1]; ++i)
-        if (ItemAt(i).name == name) {
-            value = ValueOf(i);
+    const std::uint32_t shape = m_RecordShape[record];
+    const std::uint32_t* names = m_ShapeNames.data() + m_ShapeStart[shape];
+    const std::uint32_t count = m_ShapeStart[shape + 1] - m_ShapeStart[shape];
+    for (std::uint32_t k = 0; k < count; ++k)
+        if (names[k] == name) {
+            value = ValueOf(m_RecordFirstItem[record] + k);
             return true;
         }
     return false;
@@ -185,6 +214,11 @@ void PropertyStore::Segment::Clear()
     m_ItemSlots = m_ItemPages.size() * ItemPageSize;
     m_ItemCount = 0;
     m_RecordFirstItem.clear();
+    m_ShapeNames.clear();
+    m_ShapeStart.clear();
+    m_RecordShape.clear();
+    m_Stored.clear();
+    m_ShapeNumbers.clear();
     m_Blocks.clear();
     m_BlockFirstItem.clear();
     m_Previous.clear();
@@ -197,14 +231,19 @@ void PropertyStore::Segment::Clear()
 void PropertyStore::Segment::Compact()
 {
     m_RecordFirstItem.shrink_to_fit();
+    m_RecordShape.shrink_to_fit();
+    m_ShapeNames.shrink_to_fit();
+    m_ShapeStart.shrink_to_fit();
+    m_Stored = std::vector<std::uint32_t>();
+    m_ShapeNumbers = std::unordered_map<std::string, std::uint32_t>();
     m_LastRecord = std::vector<std::uint32_t>();
     m_Previous = std::vector<std::uint32_t>();
     m_Current = std::vector<std::uint32_t>();
     // The last page of items is rarely full.
     const std::size_t lastPage = m_ItemCount & (ItemPageSize - 1);
     if (lastPage > 0 && m_ItemSlots > m_ItemCount) {
-        auto page = NewItemPage<Item>(lastPage);
-        std::memcpy(page.get(), m_ItemPages.back().get(), lastPage * sizeof(Item));
+        auto page = NewItemPage<std::uint32_t>(lastPage);
+        std::memcpy(page.get(), m_ItemPages.back().get(), lastPage * sizeof(std::uint32_t));
         m_ItemPages.back() = std::move(page);
         m_ItemSlots = m_ItemCount;
     } else if (m_ItemCount == 0) {
@@ -223,7 +262,9 @@ void PropertyStore::Segment::Compact()
 
 std::size_t PropertyStore::Segment::MemoryUsage() const
 {
-    std::size_t bytes = m_ItemSlots * sizeof(Item) + m_RecordFirstItem.capacity() * sizeof(std::uint32_t) +
+    std::size_t bytes = m_ItemSlots * sizeof(std::uint32_t) +
+                        (m_RecordFirstItem.capacity() + m_RecordShape.capacity() + m_ShapeNames.capacity() +
+                         m_ShapeStart.capacity()) * sizeof(std::uint32_t) +
                         m_Blocks.capacity() * sizeof(Block) + m_BlockFirstItem.capacity() * sizeof(std::uint32_t) +
                         m_LastRecord.capacity() * sizeof(std::uint32_t) +
                         m_FromStore.capacity() * sizeof(std::uint32_t);
@@ -436,10 +477,13 @@ enum SegmentSection : std::uint32_t {
     SegmentBlockFirstItems,
     SegmentBlockSizes,
     SegmentItems,
-    SegmentValues
+    SegmentValues,
+    SegmentShapeNames,
+    SegmentShapeStarts,
+    SegmentRecordShapes
 };
 const std::uint32_t SegmentTags = 16;
-const std::uint32_t SegmentStride = 8;
+const std::uint32_t SegmentStride = 16;
 
 struct SavedSegmentCounts {
     std::uint64_t firstRecord;
@@ -447,18 +491,27 @@ struct SavedSegmentCounts {
     std::uint64_t items;
     std::uint64_t records;
     std::uint64_t blocks;
+    std::uint64_t shapes;
+};
+
+// A section read as a list of numbers where it lies.
+template <class T>
+struct SavedArray {
+    const T* data = nullptr;
+    std::size_t count = 0;
+    const T& operator[](std::size_t i) const { return data[i]; }
 };
 
 template <class T>
-bool ArrayOf(const SavedIndexReader& reader, std::uint32_t tag, const T*& data, std::size_t& count)
+bool ArrayOf(const SavedIndexReader& reader, std::uint32_t tag, SavedArray<T>& array)
 {
     const char* bytes = nullptr;
     std::size_t size = 0;
     if (!reader.Section(tag, bytes, size) || size % sizeof(T) != 0 ||
         reinterpret_cast<std::uintptr_t>(bytes) % alignof(T) != 0)
         return false;
-    data = reinterpret_cast<const T*>(bytes);
-    count = size / sizeof(T);
+    array.data = reinterpret_cast<const T*>(bytes);
+    array.count = size / sizeof(T);
     return true;
 }
 
@@ -474,6 +527,18 @@ bool NamesOf(const std::vector<std::string>& names, std::unordered_map<std::stri
     return true;
 }
 
+// Whether a list of starts begins at 0, never decreases, and ends at last
+// (an empty list: last is 0).
+bool StartsInOrder(const std::uint32_t* starts, std::size_t count, std::uint64_t last)
+{
+    if (count == 0)
+        return last == 0;
+    std::uint32_t decreases = starts[0] != 0;
+    for (std::size_t i = 1; i < count; ++i)
+        decreases |= static_cast<std::uint32_t>(starts[i] < starts[i - 1]);
+    return decreases == 0 && starts[count - 1] == last;
+}
+
 } // namespace
 
 void PropertyStore::SaveTo(SavedIndexWriter& writer, std::uint32_t firstTag) const
@@ -482,16 +547,20 @@ void PropertyStore::SaveTo(SavedIndexWriter& writer, std::uint32_t firstTag) con
     writer.Add(firstTag + StoreCounts, counts, sizeof counts);
     writer.AddTexts(firstTag + StoreNames, m_Names);
     std::uint32_t tag = firstTag + SegmentTags;
+    const auto view = [&writer](std::uint32_t at, const std::uint32_t* data, std::size_t count) {
+        writer.AddView(at, data, count * sizeof(std::uint32_t));
+    };
     for (const Segment& segment : m_Segments) {
-        const SavedSegmentCounts segmentCounts{segment.m_FirstRecord, segment.m_OwnNames ? 1u : 0u,
-                                               segment.m_ItemCount, segment.GetRecordCount(),
-                                               segment.m_Blocks.size()};
+        const SavedSegmentCounts segmentCounts{segment.m_FirstRecord,
+                                               segment.m_OwnNames ? 1u : 0u,
+                                               segment.m_ItemCount,
+                                               segment.GetRecordCount(),
+                                               segment.m_Blocks.size(),
+                                               segment.m_ShapeStart.empty() ? 0 : segment.m_ShapeStart.size() - 1};
         writer.Add(tag + SegmentCounts, &segmentCounts, sizeof segmentCounts);
         writer.AddTexts(tag + SegmentNames, segment.m_OwnNames ? segment.m_Names : std::vector<std::string>());
-        writer.AddView(tag + SegmentRecordFirstItems, segment.m_RecordFirstItem.data(),
-                       segment.m_RecordFirstItem.size() * sizeof(std::uint32_t));
-        writer.AddView(tag + SegmentBlockFirstItems, segment.m_BlockFirstItem.data(),
-                       segment.m_BlockFirstItem.size() * sizeof(std::uint32_t));
+        view(tag + SegmentRecordFirstItems, segment.m_RecordFirstItem.data(), segment.m_RecordFirstItem.size());
+        view(tag + SegmentBlockFirstItems, segment.m_BlockFirstItem.data(), segment.m_BlockFirstItem.size());
         std::vector<std::uint64_t> sizes;
         for (const Segment::Block& block : segment.m_Blocks)
             sizes.push_back(block.used);
@@ -500,10 +569,13 @@ void PropertyStore::SaveTo(SavedIndexWriter& writer, std::uint32_t firstTag) con
         for (std::size_t page = 0; page * Segment::ItemPageSize < segment.m_ItemCount; ++page)
             writer.AddMore(segment.m_ItemPages[page].get(),
                            std::min(Segment::ItemPageSize, segment.m_ItemCount - page * Segment::ItemPageSize) *
-                               sizeof(Segment::Item));
+                               sizeof(std::uint32_t));
         writer.AddView(tag + SegmentValues, nullptr, 0);
         for (const Segment::Block& block : segment.m_Blocks)
             writer.AddMore(block.bytes.get(), block.used);
+        view(tag + SegmentShapeNames, segment.m_ShapeNames.data(), segment.m_ShapeNames.size());
+        view(tag + SegmentShapeStarts, segment.m_ShapeStart.data(), segment.m_ShapeStart.size());
+        view(tag + SegmentRecordShapes, segment.m_RecordShape.data(), segment.m_RecordShape.size());
         tag += SegmentStride;
     }
 }
@@ -511,10 +583,9 @@ void PropertyStore::SaveTo(SavedIndexWriter& writer, std::uint32_t firstTag) con
 bool PropertyStore::LoadFrom(const SavedIndexReader& reader, std::uint32_t firstTag)
 {
     Clear();
-    const std::uint64_t* counts = nullptr;
-    std::size_t countsSize = 0;
+    SavedArray<std::uint64_t> counts;
     std::vector<std::string> names;
-    if (!ArrayOf(reader, firstTag + StoreCounts, counts, countsSize) || countsSize != 2 ||
+    if (!ArrayOf(reader, firstTag + StoreCounts, counts) || counts.count != 2 ||
         !reader.Texts(firstTag + StoreNames, names) || !NamesOf(names, m_NameNumbers) ||
         counts[1] > (0xFFFFFFFFull - firstTag - SegmentTags) / SegmentStride) {
         Clear();
@@ -527,38 +598,51 @@ bool PropertyStore::LoadFrom(const SavedIndexReader& reader, std::uint32_t first
     const std::size_t segments = static_cast<std::size_t>(counts[1]);
     std::uint32_t tag = firstTag + SegmentTags;
     std::uint64_t records = 0;
-    struct BlockItems {
-        const Segment::Item* items;
+    // The checks of every item and record, done on several threads once the
+    // segments' counts hold together.
+    struct Run {
+        const std::uint32_t* ends;
         std::size_t first, end;
-        std::uint64_t names, size;
+        std::uint64_t size;
     };
-    std::vector<BlockItems> blocks;
+    std::vector<Run> blocks;
+    struct Records {
+        const std::uint32_t* firstItems;
+        const std::uint32_t* shapes;
+        const std::uint32_t* shapeStarts;
+        std::size_t first, end;
+        std::uint32_t shapeCount;
+    };
+    std::vector<Records> recordRuns;
     for (std::size_t k = 0; k < segments; ++k, tag += SegmentStride) {
-        const SavedSegmentCounts* segmentCounts = nullptr;
-        std::size_t one = 0;
+        SavedArray<SavedSegmentCounts> one;
         Segment segment;
-        const std::uint32_t* recordFirst = nullptr;
-        std::size_t recordEntries = 0;
-        const std::uint32_t* blockFirst = nullptr;
-        std::size_t blockEntries = 0;
-        const std::uint64_t* blockSizes = nullptr;
-        std::size_t sizeEntries = 0;
-        const Segment::Item* items = nullptr;
-        std::size_t itemCount = 0;
+        SavedArray<std::uint32_t> recordFirst, blockFirst, ends, shapeNames, shapeStarts, recordShapes;
+        SavedArray<std::uint64_t> blockSizes;
         const char* values = nullptr;
         std::size_t valueBytes = 0;
-        bool ok = ArrayOf(reader, tag + SegmentCounts, segmentCounts, one) && one == 1 &&
-                  segmentCounts->firstRecord == records && segmentCounts->ownNames <= 1 &&
-                  reader.Texts(tag + SegmentNames, segment.m_Names) &&
-                  ArrayOf(reader, tag + SegmentRecordFirstItems, recordFirst, recordEntries) &&
-                  ArrayOf(reader, tag + SegmentBlockFirstItems, blockFirst, blockEntries) &&
-                  ArrayOf(reader, tag + SegmentBlockSizes, blockSizes, sizeEntries) &&
-                  ArrayOf(reader, tag + SegmentItems, items, itemCount) &&
-                  reader.Section(tag + SegmentValues, values, valueBytes);
-        ok = ok && itemCount == segmentCounts->items && itemCount < NoName &&
-             blockEntries == segmentCounts->blocks && sizeEntries == blockEntries &&
-             (segmentCounts->records == 0 ? recordEntries <= 1 : recordEntries == segmentCounts->records + 1) &&
-             segmentCounts->records <= counts[0] - records && (itemCount == 0 || blockEntries > 0);
+        bool ok = ArrayOf(reader, tag + SegmentCounts, one) && one.count == 1 && one[0].firstRecord == records &&
+                  one[0].ownNames <= 1 && reader.Texts(tag + SegmentNames, segment.m_Names) &&
+                  ArrayOf(reader, tag + SegmentRecordFirstItems, recordFirst) &&
+                  ArrayOf(reader, tag + SegmentBlockFirstItems, blockFirst) &&
+                  ArrayOf(reader, tag + SegmentBlockSizes, blockSizes) && ArrayOf(reader, tag + SegmentItems, ends) &&
+                  reader.Section(tag + SegmentValues, values, valueBytes) &&
+                  ArrayOf(reader, tag + SegmentShapeNames, shapeNames) &&
+                  ArrayOf(reader, tag + SegmentShapeStarts, shapeStarts) &&
+                  ArrayOf(reader, tag + SegmentRecordShapes, recordShapes);
+        const SavedSegmentCounts* segmentCounts = one.data;
+        const std::size_t recordEntries = recordFirst.count, blockEntries = blockFirst.count,
+                          sizeEntries = blockSizes.count, itemCount = ends.count, shapeNameCount = shapeNames.count,
+                          shapeStartCount = shapeStarts.count, recordShapeCount = recordShapes.count;
+        const std::uint64_t segmentRecords = ok ? segmentCounts->records : 0;
+        ok = ok && itemCount == segmentCounts->items && itemCount < NoName && blockEntries == segmentCounts->blocks &&
+             sizeEntries == blockEntries && segmentRecords <= counts[0] - records &&
+             (segmentRecords == 0 ? recordEntries <= 1 : recordEntries == segmentRecords + 1) &&
+             recordShapeCount == segmentRecords && (itemCount == 0 || blockEntries > 0) &&
+             segmentCounts->shapes < NoName &&
+             shapeStartCount == (segmentCounts->shapes == 0 ? 0 : segmentCounts->shapes + 1) &&
+             StartsInOrder(shapeStarts.data, shapeStartCount, shapeNameCount) &&
+             StartsInOrder(recordFirst.data, recordEntries, itemCount) && (segmentRecords == 0 || shapeStartCount > 0);
         // Names: a segment's own are each the store's too; others have none.
         if (ok && segmentCounts->ownNames) {
             ok = NamesOf(segment.m_Names, segment.m_NameNumbers);
@@ -573,40 +657,45 @@ bool PropertyStore::LoadFrom(const SavedIndexReader& reader, std::uint32_t first
         } else if (ok) {
             ok = segment.m_Names.empty();
         }
-        // Records' first items in order, from 0 to the item count.
-        for (std::size_t r = 0; ok && r < recordEntries; ++r)
-            ok = recordFirst[r] <= itemCount && (r == 0 ? recordFirst[r] == 0 : recordFirst[r] >= recordFirst[r - 1]);
-        ok = ok && (recordEntries == 0 || recordFirst[recordEntries - 1] == itemCount);
+        // The shapes' names are the segment's.
+        const std::uint64_t nameCount = ok && segmentCounts->ownNames ? segment.m_Names.size() : m_Names.size();
+        for (std::size_t i = 0; ok && i < shapeNameCount; ++i)
+            ok = shapeNames[i] < nameCount;
         // Blocks' first items in order from 0, their sizes the values' bytes.
+        ok = ok && (blockEntries == 0 || StartsInOrder(blockFirst.data, blockEntries, blockFirst[blockEntries - 1])) &&
+             (blockEntries == 0 || blockFirst[blockEntries - 1] <= itemCount);
         std::uint64_t total = 0;
         for (std::size_t b = 0; ok && b < blockEntries; ++b) {
-            ok = blockFirst[b] <= itemCount && (b == 0 ? blockFirst[b] == 0 : blockFirst[b] >= blockFirst[b - 1]) &&
-                 blockSizes[b] <= valueBytes - total;
-            if (ok)
-                total += blockSizes[b];
+            ok = blockSizes[b] <= valueBytes - total;
+            total += ok ? blockSizes[b] : 0;
         }
         ok = ok && total == valueBytes;
-        // Every item is checked below, block by block on several threads.
-        const std::uint64_t nameCount = ok && segmentCounts->ownNames ? segment.m_Names.size() : m_Names.size();
-        for (std::size_t b = 0; ok && b < blockEntries; ++b)
-            blocks.push_back({items, blockFirst[b], b + 1 < blockEntries ? blockFirst[b + 1] : itemCount, nameCount,
-                              blockSizes[b]});
         if (!ok) {
             Clear();
             return false;
         }
+        for (std::size_t b = 0; b < blockEntries; ++b)
+            blocks.push_back({ends.data, blockFirst[b], b + 1 < blockEntries ? blockFirst[b + 1] : itemCount, blockSizes[b]});
+        const std::size_t run = 1 << 16;
+        for (std::size_t r = 0; r < segmentRecords; r += run)
+            recordRuns.push_back({recordFirst.data, recordShapes.data, shapeStarts.data, r,
+                                  static_cast<std::size_t>(std::min<std::uint64_t>(r + run, segmentRecords)),
+                                  static_cast<std::uint32_t>(segmentCounts->shapes)});
         segment.m_OwnNames = segmentCounts->ownNames != 0;
         segment.m_Borrowed = true;
         segment.m_FirstRecord = static_cast<std::size_t>(records);
         segment.m_IndexName = segment.m_OwnNames ? FindLocal(segment.m_Names, IndexName) : m_IndexName;
         segment.m_NameName = segment.m_OwnNames ? FindLocal(segment.m_Names, NameName) : m_NameName;
-        segment.m_RecordFirstItem.Borrow(recordFirst, recordEntries, m_Keep);
-        segment.m_BlockFirstItem.assign(blockFirst, blockFirst + blockEntries);
+        segment.m_RecordFirstItem.Borrow(recordFirst.data, recordEntries, m_Keep);
+        segment.m_RecordShape.Borrow(recordShapes.data, recordShapeCount, m_Keep);
+        segment.m_ShapeNames.assign(shapeNames.data, shapeNames.data + shapeNameCount);
+        segment.m_ShapeStart.assign(shapeStarts.data, shapeStarts.data + shapeStartCount);
+        segment.m_BlockFirstItem.assign(blockFirst.data, blockFirst.data + blockEntries);
         // The saved bytes are only read: the pages and blocks point into
         // them without owning them.
         segment.m_ItemCount = segment.m_ItemSlots = itemCount;
         for (std::size_t page = 0; page * Segment::ItemPageSize < itemCount; ++page)
-            segment.m_ItemPages.emplace_back(const_cast<Segment::Item*>(items + page * Segment::ItemPageSize),
+            segment.m_ItemPages.emplace_back(const_cast<std::uint32_t*>(ends.data + page * Segment::ItemPageSize),
                                              Host::LargeMemoryFree{0, true});
         std::size_t at = 0;
         for (std::size_t b = 0; b < blockEntries; ++b) {
@@ -615,25 +704,36 @@ bool PropertyStore::LoadFrom(const SavedIndexReader& reader, std::uint32_t first
                 Segment::Block{Host::LargeBlock(const_cast<char*>(values + at), Host::LargeMemoryFree{0, true}), size, size});
             at += size;
         }
-        records += segmentCounts->records;
+        records += segmentRecords;
         m_Segments.push_back(std::move(segment));
     }
-    // Every item: a name of its segment, and a value within its block that
-    // starts where the one before it ends.
+    // Every value ends in its block, after the one before it; every record
+    // has a shape of as many names as it has items.
     std::atomic<bool> wrong{records != counts[0]};
-    ForEachOnThreads(blocks.size(), [&](std::size_t b) {
-        // Each item beside the one before it, with no chain from one to
-        // the next, so that the loop runs on whole vectors.
-        const BlockItems& block = blocks[b];
-        if (block.first == block.end)
+    ForEachOnThreads(blocks.size() + recordRuns.size(), [&](std::size_t k) {
+        if (k < blocks.size()) {
+            const Run& block = blocks[k];
+            if (block.first == block.end)
+                return;
+            std::uint32_t decreases = 0;
+            for (std::size_t i = block.first + 1; i < block.end; ++i)
+                decreases |= static_cast<std::uint32_t>(block.ends[i] < block.ends[i - 1]);
+            if (decreases != 0 || block.ends[block.end - 1] > block.size)
+                wrong = true;
             return;
-        const Segment::Item* items = block.items;
-        const std::uint32_t names = static_cast<std::uint32_t>(std::min<std::uint64_t>(block.names, NoName));
-        std::uint32_t bad = items[block.first].name >= names;
-        for (std::size_t i = block.first + 1; i < block.end; ++i)
-            bad |= static_cast<std::uint32_t>(items[i].end < items[i - 1].end) |
-                   static_cast<std::uint32_t>(items[i].name >= names);
-        if (bad != 0 || items[block.end - 1].end > block.size)
+        }
+        const Records& run = recordRuns[k - blocks.size()];
+        std::uint32_t bad = 0;
+        for (std::size_t r = run.first; r < run.end; ++r) {
+            const std::uint32_t shape = run.shapes[r];
+            if (shape >= run.shapeCount) {
+                bad = 1;
+                break;
+            }
+            bad |= static_cast<std::uint32_t>(run.shapeStarts[shape + 1] - run.shapeStarts[shape] !=
+                                              run.firstItems[r + 1] - run.firstItems[r]);
+        }
+        if (bad != 0)
             wrong = true;
     });
     if (wrong) {

@@ -19,11 +19,13 @@ class SavedIndexReader;
 class SavedIndexWriter;
 
 // The data items of many records, held compactly: each distinct name once,
-// the values one after the other in large blocks, and per item only a name
-// number and where its value ends (8 bytes), per record where its items start
-// (4 bytes). A record's "Index" item is not stored when it is the record's own
-// number, as the index scan gives it. Behaves as one ordered name-to-value
-// map per record.
+// the values one after the other in large blocks, and per item only where
+// its value ends (4 bytes). The names of a record's items, in order, are its
+// shape: records of one file mostly share a few shapes, each held once, and
+// a record keeps the number of its shape and where its items start (8 bytes
+// a record). A record's "Index" item is not stored when it is the record's
+// own number, as the index scan gives it. Behaves as one ordered
+// name-to-value map per record.
 //
 // Records are built one at a time: BeginRecord, AddItem for each item (the
 // first value of a name stays), EndRecord. Records can also be built apart,
@@ -64,26 +66,23 @@ public:
 
     private:
         friend class PropertyStore;
-        struct Item {
-            std::uint32_t name;
-            std::uint32_t end; // where the value ends in its block
-        };
         struct Block {
             Host::LargeBlock bytes;
             std::size_t size;
             std::size_t used;
         };
-        // The items live in pages of a fixed count, so that the list never
-        // moves while it grows.
-        static constexpr unsigned ItemPageBits = 18;
+        // Items are where their values end in their blocks. They live in
+        // pages of a fixed count, so that the list never moves while it
+        // grows.
+        static constexpr unsigned ItemPageBits = 19;
         static constexpr std::size_t ItemPageSize = std::size_t(1) << ItemPageBits;
 
-        const Item& ItemAt(std::size_t i) const { return m_ItemPages[i >> ItemPageBits][i & (ItemPageSize - 1)]; }
-        void PushItem(const Item& item)
+        std::uint32_t EndOf(std::size_t i) const { return m_ItemPages[i >> ItemPageBits][i & (ItemPageSize - 1)]; }
+        void PushItem(std::uint32_t end)
         {
             if (m_ItemCount == m_ItemSlots)
                 AddItemSlots();
-            m_ItemPages[m_ItemCount >> ItemPageBits][m_ItemCount & (ItemPageSize - 1)] = item;
+            m_ItemPages[m_ItemCount >> ItemPageBits][m_ItemCount & (ItemPageSize - 1)] = end;
             ++m_ItemCount;
         }
         // A new page, or the last page back to its full size after Compact.
@@ -106,11 +105,23 @@ public:
         std::uint32_t m_NameName = NoName;
         // Per name, 1 + the last record that added it: finds repeated names.
         std::vector<std::uint32_t> m_LastRecord;
-        std::vector<std::unique_ptr<Item[], Host::LargeMemoryFree>> m_ItemPages;
+        std::vector<std::unique_ptr<std::uint32_t[], Host::LargeMemoryFree>> m_ItemPages;
         std::size_t m_ItemCount = 0;
         std::size_t m_ItemSlots = 0;
         // Where each record's items start, and one entry past the last record.
         HeldArray<std::uint32_t> m_RecordFirstItem;
+        // Each record's shape, the names of its stored items in order: the
+        // shapes' names one after the other, where each shape starts (and
+        // one entry past the last), and the shape of each record.
+        std::vector<std::uint32_t> m_ShapeNames;
+        std::vector<std::uint32_t> m_ShapeStart;
+        HeldArray<std::uint32_t> m_RecordShape;
+        // The names of the record being built whose values are stored; the
+        // number of each shape (by its names' bytes) while records are added.
+        std::vector<std::uint32_t> m_Stored;
+        std::unordered_map<std::string, std::uint32_t> m_ShapeNumbers;
+        // The number of a shape of names, made when it is new.
+        std::uint32_t ShapeOf(const std::vector<std::uint32_t>& names);
         std::vector<Block> m_Blocks;
         // The first item whose value lies in each block.
         std::vector<std::uint32_t> m_BlockFirstItem;

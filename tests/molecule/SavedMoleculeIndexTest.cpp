@@ -239,7 +239,14 @@ TEST(SavedMoleculeIndex, DamagedOrHostileSavedIndexesAreNotUsed)
     ASSERT_TRUE(reader.Load(saved, 3, fingerprint, key));
     Sections original;
     // Columns, offsets, counts; the store's counts and names; its segment.
-    for (const std::uint32_t tag : {1u, 2u, 3u, 0x100u, 0x101u, 0x110u, 0x111u, 0x112u, 0x113u, 0x114u, 0x115u, 0x116u}) {
+    for (std::uint32_t tag : {1u, 2u, 3u, 0x100u, 0x101u}) {
+        const char* data = nullptr;
+        std::size_t size = 0;
+        ASSERT_TRUE(reader.Section(tag, data, size)) << tag;
+        original.tags.push_back(tag);
+        original.bytes.emplace_back(data, size);
+    }
+    for (std::uint32_t tag = 0x110; tag < 0x11A; ++tag) {
         const char* data = nullptr;
         std::size_t size = 0;
         ASSERT_TRUE(reader.Section(tag, data, size)) << tag;
@@ -256,14 +263,29 @@ TEST(SavedMoleculeIndex, DamagedOrHostileSavedIndexesAreNotUsed)
     Open(path, saved, loaded);
     ASSERT_TRUE(loaded) << "the sections written back are a whole index";
 
-    struct Item {
-        std::uint32_t name;
-        std::uint32_t end;
-    };
+    // The segment's sections: its counts, names, records' first items,
+    // blocks' first items and sizes, items (where their values end),
+    // values, the shapes' names and starts, the records' shapes.
     const std::vector<std::pair<std::string, std::function<void(Sections&)>>> changes = {
-        {"a value's end beyond its block", [](Sections& s) { s.As<Item>(0x115)[7].end = 0xFFFFFFF0u; }},
-        {"value ends out of order", [](Sections& s) { std::swap(s.As<Item>(0x115)[3], s.As<Item>(0x115)[9]); }},
-        {"an item's name unknown", [](Sections& s) { s.As<Item>(0x115)[4].name = 999; }},
+        {"a value's end beyond its block",
+         [](Sections& s) { s.As<std::uint32_t>(0x115)[s[0x115].size() / 4 - 1] = 0xFFFFFFF0u; }},
+        {"value ends out of order",
+         [](Sections& s) { std::swap(s.As<std::uint32_t>(0x115)[3], s.As<std::uint32_t>(0x115)[9]); }},
+        {"an item's name unknown", [](Sections& s) { s.As<std::uint32_t>(0x117)[1] = 999; }},
+        {"a record's shape unknown", [](Sections& s) { s.As<std::uint32_t>(0x119)[3] = 77; }},
+        {"a shape of another length than the record's items",
+         [](Sections& s) {
+             const std::uint32_t* starts = s.As<std::uint32_t>(0x118);
+             std::uint32_t* shapes = s.As<std::uint32_t>(0x119);
+             const auto length = [&](std::uint32_t shape) { return starts[shape + 1] - starts[shape]; };
+             for (std::size_t r = 1; r < s[0x119].size() / 4; ++r)
+                 if (length(shapes[r]) != length(shapes[0])) {
+                     shapes[0] = shapes[r];
+                     return;
+                 }
+             FAIL() << "every record has items of one count";
+         }},
+        {"shapes' starts out of order", [](Sections& s) { s.As<std::uint32_t>(0x118)[1] = 1000; }},
         {"records' first items out of order", [](Sections& s) { s.As<std::uint32_t>(0x112)[5] = 1000000; }},
         {"records' items beyond the list",
          [](Sections& s) { s.As<std::uint32_t>(0x112)[s[0x112].size() / 4 - 1] += 1; }},
