@@ -40,4 +40,18 @@ LargeBlock AllocateLarge(std::size_t size)
     return LargeBlock(block, LargeMemoryFree{size});
 }
 
+bool GiveBackUnused(char* block, std::size_t size, std::size_t used)
+{
+    if (size < HugePage)
+        return false;
+#if defined(__linux__)
+    const std::size_t page = 4096;
+    const std::size_t from = (used + page - 1) / page * page;
+    const std::size_t rounded = (size + HugePage - 1) / HugePage * HugePage;
+    if (from < rounded)
+        ::madvise(block + from, rounded - from, MADV_DONTNEED);
+#endif
+    return true;
+}
+
 } // namespace Host

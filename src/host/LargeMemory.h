@@ -25,4 +25,10 @@ using LargeBlock = std::unique_ptr<char[], LargeMemoryFree>;
 
 LargeBlock AllocateLarge(std::size_t size);
 
+// Gives the pages of a block from AllocateLarge (size as asked for) past its
+// first used bytes back to the system, without moving what it holds; the
+// block stays whole to the program (its pages given back read as zeros).
+// False for a block from the heap, whose room cannot be given back so.
+bool GiveBackUnused(char* block, std::size_t size, std::size_t used);
+
 } // namespace Host

@@ -239,12 +239,19 @@ void PropertyStore::Segment::Compact()
     m_LastRecord = std::vector<std::uint32_t>();
     m_Previous = std::vector<std::uint32_t>();
     m_Current = std::vector<std::uint32_t>();
-    // The last page of items is rarely full.
+    // The last page of items is rarely full: its unused room is given back
+    // (or, for a page from the heap, the page copied to its size). Giving
+    // back moves nothing, so that a segment's items are not written to fresh
+    // memory twice.
     const std::size_t lastPage = m_ItemCount & (ItemPageSize - 1);
     if (lastPage > 0 && m_ItemSlots > m_ItemCount) {
-        auto page = NewItemPage<std::uint32_t>(lastPage);
-        std::memcpy(page.get(), m_ItemPages.back().get(), lastPage * sizeof(std::uint32_t));
-        m_ItemPages.back() = std::move(page);
+        auto& page = m_ItemPages.back();
+        if (!Host::GiveBackUnused(reinterpret_cast<char*>(page.get()), page.get_deleter().size,
+                                  lastPage * sizeof(std::uint32_t))) {
+            auto copy = NewItemPage<std::uint32_t>(lastPage);
+            std::memcpy(copy.get(), page.get(), lastPage * sizeof(std::uint32_t));
+            page = std::move(copy);
+        }
         m_ItemSlots = m_ItemCount;
     } else if (m_ItemCount == 0) {
         m_ItemPages.clear();
@@ -253,9 +260,11 @@ void PropertyStore::Segment::Compact()
     // Nor is the last block.
     if (!m_Blocks.empty() && m_Blocks.back().used < m_Blocks.back().size) {
         Block& last = m_Blocks.back();
-        Host::LargeBlock bytes = Host::AllocateLarge(last.used > 0 ? last.used : 1);
-        std::memcpy(bytes.get(), last.bytes.get(), last.used);
-        last.bytes = std::move(bytes);
+        if (!Host::GiveBackUnused(last.bytes.get(), last.bytes.get_deleter().size, last.used)) {
+            Host::LargeBlock bytes = Host::AllocateLarge(last.used > 0 ? last.used : 1);
+            std::memcpy(bytes.get(), last.bytes.get(), last.used);
+            last.bytes = std::move(bytes);
+        }
         last.size = last.used;
     }
 }
