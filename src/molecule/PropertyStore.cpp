@@ -208,9 +208,11 @@ void PropertyStore::Segment::Clear()
     m_NameNumbers.clear();
     m_IndexName = m_NameName = NoName;
     m_LastRecord.clear();
-    // One page of items is kept for the next records.
-    if (m_ItemPages.size() > 1 || m_ItemSlots != ItemPageSize)
+    // One page of items is kept for the next records (never one borrowed
+    // from a saved index, which is only read).
+    if (m_ItemPages.size() > 1 || m_ItemSlots != ItemPageSize || m_Borrowed)
         m_ItemPages.clear();
+    m_Borrowed = false;
     m_ItemSlots = m_ItemPages.size() * ItemPageSize;
     m_ItemCount = 0;
     m_RecordFirstItem.clear();
