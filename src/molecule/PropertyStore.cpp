@@ -145,16 +145,21 @@ std::uint32_t PropertyStore::Segment::ShapeOf(const std::vector<std::uint32_t>& 
             std::equal(names.begin(), names.end(), m_ShapeNames.begin() + start))
             return last;
     }
-    std::string key(reinterpret_cast<const char*>(names.data()), names.size() * sizeof(std::uint32_t));
-    const auto found = m_ShapeNumbers.find(key);
-    if (found != m_ShapeNumbers.end())
-        return found->second;
+    // Else found by a hash of its names (no copy of them to look it up).
+    const std::uint64_t hash = HashBytes(names.data(), names.size() * sizeof(std::uint32_t));
+    const auto candidates = m_ShapeNumbers.equal_range(hash);
+    for (auto candidate = candidates.first; candidate != candidates.second; ++candidate) {
+        const std::uint32_t start = m_ShapeStart[candidate->second];
+        if (m_ShapeStart[candidate->second + 1] - start == names.size() &&
+            std::equal(names.begin(), names.end(), m_ShapeNames.begin() + start))
+            return candidate->second;
+    }
     if (m_ShapeStart.empty())
         m_ShapeStart.push_back(0);
     const std::uint32_t number = static_cast<std::uint32_t>(m_ShapeStart.size() - 1);
     m_ShapeNames.insert(m_ShapeNames.end(), names.begin(), names.end());
     m_ShapeStart.push_back(static_cast<std::uint32_t>(m_ShapeNames.size()));
-    m_ShapeNumbers.emplace(std::move(key), number);
+    m_ShapeNumbers.emplace(hash, number);
     return number;
 }
 
@@ -237,7 +242,7 @@ void PropertyStore::Segment::Compact()
     m_ShapeNames.shrink_to_fit();
     m_ShapeStart.shrink_to_fit();
     m_Stored = std::vector<std::uint32_t>();
-    m_ShapeNumbers = std::unordered_map<std::string, std::uint32_t>();
+    m_ShapeNumbers = std::unordered_multimap<std::uint64_t, std::uint32_t>();
     m_LastRecord = std::vector<std::uint32_t>();
     m_Previous = std::vector<std::uint32_t>();
     m_Current = std::vector<std::uint32_t>();

@@ -117,9 +117,9 @@ public:
         std::vector<std::uint32_t> m_ShapeStart;
         HeldArray<std::uint32_t> m_RecordShape;
         // The names of the record being built whose values are stored; the
-        // number of each shape (by its names' bytes) while records are added.
+        // shapes by a hash of their names while records are added.
         std::vector<std::uint32_t> m_Stored;
-        std::unordered_map<std::string, std::uint32_t> m_ShapeNumbers;
+        std::unordered_multimap<std::uint64_t, std::uint32_t> m_ShapeNumbers;
         // The number of a shape of names, made when it is new.
         std::uint32_t ShapeOf(const std::vector<std::uint32_t>& names);
         std::vector<Block> m_Blocks;
