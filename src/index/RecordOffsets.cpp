@@ -295,8 +295,10 @@ bool RecordOffsets::InOrderWithin(std::int64_t first, std::int64_t end) const
         case 8: inOrder = DistancesInOrder<std::uint64_t>(bytes, from, low, high); break;
         default: inOrder = DistancesInOrder(bytes, width, from, GroupSize, low, high); break;
         }
+        // The group's offsets run from base + low to base + high, none past
+        // the end (and none wrapping round past the greatest number).
         const std::uint64_t base = static_cast<std::uint64_t>(group.base);
-        return inOrder && base + low >= lastBefore(g) && base + high <= last;
+        return inOrder && base <= last && high <= last - base && base + low >= lastBefore(g);
     };
     const std::size_t groups = m_Groups.size() > firstGroup ? m_Groups.size() - firstGroup : 0;
     const std::size_t run = 8192;

@@ -242,4 +242,12 @@ TEST(RecordOffsets, InOrderWithinEveryWidth)
             EXPECT_FALSE(other.InOrderWithin(0, offsets.back())) << at;
         }
     }
+    // A negative offset whose distances to the others still rise: as a
+    // number from 0 it lies beyond any end.
+    Offsets negative = {-10};
+    for (int i = 1; i < 70; ++i)
+        negative.push_back(i * 10);
+    RecordOffsets list;
+    list.Append(negative.data(), negative.size());
+    EXPECT_FALSE(list.InOrderWithin(0, 1000));
 }
