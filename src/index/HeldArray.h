@@ -39,7 +39,6 @@ public:
     const T* end() const { return m_Data + m_Size; }
     // Bytes allocated for elements (none for borrowed ones).
     std::size_t capacity() const { return m_Own.capacity(); }
-    bool Borrowed() const { return m_Keep != nullptr; }
 
     void push_back(const T& value)
     {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 namespace VorlatImportExport {
 
@@ -40,6 +42,28 @@ std::int64_t IndexOptions::RangeSizeFor(std::int64_t length, int threads)
     // end, few enough that each is worth a thread's start.
     const std::int64_t share = length / (std::max(threads, 1) * 8);
     return std::clamp<std::int64_t>(share, std::int64_t(4) << 20, std::int64_t(64) << 20);
+}
+
+void ForEachOnThreads(std::size_t count, const std::function<void(std::size_t)>& work)
+{
+    const std::size_t threads =
+        std::min<std::size_t>(count, static_cast<std::size_t>(std::max(IndexOptions::ThreadsToUse(), 1)));
+    std::atomic<std::size_t> next{0};
+    const auto run = [&] {
+        for (std::size_t k = next++; k < count; k = next++)
+            work(k);
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t t = 1; t < threads; ++t) {
+        try {
+            helpers.emplace_back(run);
+        } catch (const std::system_error&) {
+            break; // no thread to be had: fewer do the work
+        }
+    }
+    run();
+    for (std::thread& helper : helpers)
+        helper.join();
 }
 
 } // namespace VorlatImportExport

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "host/Export.h"
 
@@ -26,5 +28,9 @@ public:
     // The range size a pass over a file of length bytes uses with threads.
     static std::int64_t RangeSizeFor(std::int64_t length, int threads);
 };
+
+// Runs work(0) ... work(count - 1) on the index passes' threads (see
+// IndexOptions), the caller's among them; work must not throw.
+VORLAT_EXPORT void ForEachOnThreads(std::size_t count, const std::function<void(std::size_t)>& work);
 
 } // namespace VorlatImportExport

@@ -1,6 +1,6 @@
 #include "index/RecordOffsets.h"
 
-#include "index/SavedIndex.h"
+#include "index/IndexOptions.h"
 
 #include <algorithm>
 #include <atomic>

@@ -3,7 +3,6 @@
 #include "index/IndexOptions.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,8 +11,6 @@
 #include <sys/mman.h>
 #include <random>
 #include <sys/stat.h>
-#include <system_error>
-#include <thread>
 #include <unistd.h>
 
 namespace VorlatImportExport {
@@ -61,6 +58,22 @@ std::uint64_t Mix(std::uint64_t value)
 }
 
 std::size_t Padded(std::size_t size) { return (size + 7) / 8 * 8; }
+
+// HashBytes of bytes that come in pieces: the result is the same however
+// they are cut.
+class ByteHasher {
+public:
+    explicit ByteHasher(std::uint64_t seed = 0);
+    void Add(const void* data, std::size_t size);
+    std::uint64_t Result() const;
+
+private:
+    void Stripes(const char* data, std::size_t count);
+    std::uint64_t m_Lanes[4];
+    char m_Buffer[32] = {};
+    std::size_t m_Pending = 0;
+    std::uint64_t m_Total = 0;
+};
 
 // The check value hashes slices of this size apart (each with its number as
 // the seed), then the list of their hashes.
@@ -220,28 +233,6 @@ std::uint64_t HashBytes(const void* data, std::size_t size, std::uint64_t seed)
     ByteHasher hasher(seed);
     hasher.Add(data, size);
     return hasher.Result();
-}
-
-void ForEachOnThreads(std::size_t count, const std::function<void(std::size_t)>& work)
-{
-    const std::size_t threads =
-        std::min<std::size_t>(count, static_cast<std::size_t>(std::max(IndexOptions::ThreadsToUse(), 1)));
-    std::atomic<std::size_t> next{0};
-    const auto run = [&] {
-        for (std::size_t k = next++; k < count; k = next++)
-            work(k);
-    };
-    std::vector<std::thread> helpers;
-    for (std::size_t t = 1; t < threads; ++t) {
-        try {
-            helpers.emplace_back(run);
-        } catch (const std::system_error&) {
-            break; // no thread to be had: fewer do the work
-        }
-    }
-    run();
-    for (std::thread& helper : helpers)
-        helper.join();
 }
 
 bool FileFingerprint::Of(const std::string& path, FileFingerprint& fingerprint)

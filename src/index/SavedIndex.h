@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,26 +43,6 @@ struct VORLAT_EXPORT SavedIndexOptions {
 // A 64-bit hash of bytes, several gigabytes a second: the saved index's
 // check value and the fingerprint's.
 VORLAT_EXPORT std::uint64_t HashBytes(const void* data, std::size_t size, std::uint64_t seed = 0);
-
-// HashBytes of bytes that come in pieces: the result is the same however
-// they are cut.
-class VORLAT_EXPORT ByteHasher {
-public:
-    explicit ByteHasher(std::uint64_t seed = 0);
-    void Add(const void* data, std::size_t size);
-    std::uint64_t Result() const;
-
-private:
-    void Stripes(const char* data, std::size_t count);
-    std::uint64_t m_Lanes[4];
-    char m_Buffer[32] = {};
-    std::size_t m_Pending = 0;
-    std::uint64_t m_Total = 0;
-};
-
-// Runs work(0) ... work(count - 1) on the index passes' threads (see
-// IndexOptions), the caller's among them; work must not throw.
-VORLAT_EXPORT void ForEachOnThreads(std::size_t count, const std::function<void(std::size_t)>& work);
 
 // A provider's index saved to a file: a header (what the index is of, the
 // file's fingerprint, the options it was made with), numbered sections of

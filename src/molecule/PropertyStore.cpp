@@ -1,5 +1,6 @@
 #include "molecule/PropertyStore.h"
 
+#include "index/IndexOptions.h"
 #include "index/SavedIndex.h"
 
 #include <algorithm>
@@ -380,13 +381,23 @@ void PropertyStore::TakeSegment(Segment& segment)
     }
     segment.Compact();
     segment.m_FirstRecord = m_RecordCount;
-    segment.m_FromStore.assign(m_Names.size(), NoName);
-    for (std::uint32_t local = 0; local < segment.m_Names.size(); ++local)
-        segment.m_FromStore[m_NameNumbers.at(segment.m_Names[local])] = local;
+    LinkNames(segment); // the store has every name: AppendSegment made them
     segment.m_NameNumbers.clear();
     m_Segments.push_back(std::move(segment));
     m_RecordCount += records;
     segment.Clear();
+}
+
+bool PropertyStore::LinkNames(Segment& segment) const
+{
+    segment.m_FromStore.assign(m_Names.size(), NoName);
+    for (std::uint32_t local = 0; local < segment.m_Names.size(); ++local) {
+        const std::uint32_t number = FindName(segment.m_Names[local]);
+        if (number == NoName)
+            return false;
+        segment.m_FromStore[number] = local;
+    }
+    return true;
 }
 
 const PropertyStore::Segment& PropertyStore::SegmentOf(std::size_t record) const
@@ -661,14 +672,7 @@ bool PropertyStore::LoadFrom(const SavedIndexReader& reader, std::uint32_t first
              StartsInOrder(recordFirst.data, recordEntries, itemCount) && (segmentRecords == 0 || shapeStartCount > 0);
         // Names: a segment's own are each the store's too; others have none.
         if (ok && segmentCounts->ownNames) {
-            ok = NamesOf(segment.m_Names, segment.m_NameNumbers);
-            segment.m_FromStore.assign(m_Names.size(), NoName);
-            for (std::uint32_t local = 0; ok && local < segment.m_Names.size(); ++local) {
-                const std::uint32_t number = FindName(segment.m_Names[local]);
-                ok = number != NoName;
-                if (ok)
-                    segment.m_FromStore[number] = local;
-            }
+            ok = NamesOf(segment.m_Names, segment.m_NameNumbers) && LinkNames(segment);
             segment.m_NameNumbers.clear();
         } else if (ok) {
             ok = segment.m_Names.empty();

@@ -202,6 +202,9 @@ public:
 
 private:
     void TakeSegment(Segment& segment);
+    // Finds the store's number of each of the segment's own names; false
+    // when one is not the store's.
+    bool LinkNames(Segment& segment) const;
     // The segment records are built into in the store itself.
     Segment& Open();
     const Segment& SegmentOf(std::size_t record) const;
