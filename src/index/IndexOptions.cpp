@@ -44,6 +44,26 @@ std::int64_t IndexOptions::RangeSizeFor(std::int64_t length, int threads)
     return std::clamp<std::int64_t>(share, std::int64_t(4) << 20, std::int64_t(64) << 20);
 }
 
+RangeCuts::RangeCuts(std::int64_t start, std::int64_t end, std::int64_t rangeSize, int threads, std::int64_t unit)
+    : m_Start(start), m_End(std::max(end, start)), m_RangeSize(std::max<std::int64_t>(rangeSize, 1))
+{
+    unit = std::max<std::int64_t>(unit, 1);
+    const std::int64_t length = m_End - m_Start;
+    m_TailSize = std::max((m_RangeSize / 4 + unit - 1) / unit * unit, unit);
+    const std::int64_t tail = std::min(length, m_RangeSize * std::max(threads, 1));
+    m_BulkRanges = (length - tail) / m_RangeSize;
+    m_TailRanges = (length - m_BulkRanges * m_RangeSize + m_TailSize - 1) / m_TailSize;
+}
+
+std::int64_t RangeCuts::Begin(std::int64_t number) const
+{
+    if (number <= m_BulkRanges)
+        return m_Start + number * m_RangeSize;
+    return std::min(m_End, m_Start + m_BulkRanges * m_RangeSize + (number - m_BulkRanges) * m_TailSize);
+}
+
+std::int64_t RangeCuts::End(std::int64_t number) const { return number + 1 >= Count() ? m_End : Begin(number + 1); }
+
 void ForEachOnThreads(std::size_t count, const std::function<void(std::size_t)>& work)
 {
     const std::size_t threads =

@@ -418,7 +418,7 @@ void SDDataProvider::TakeRange(RecordRange& range)
 bool SDDataProvider::IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& source, std::int64_t length,
                                    int threads, std::int64_t rangeSize, std::int64_t firstStart)
 {
-    const std::int64_t ranges = (length + rangeSize - 1) / rangeSize;
+    const RangeCuts cuts(0, length, rangeSize, threads);
     const std::int64_t held = std::max(m_propertyCacheSize, 0);
     // Windows no larger than a range and the bytes looked at before it
     // need (they grow when a line or item does).
@@ -436,8 +436,8 @@ bool SDDataProvider::IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& 
 
     const RangePass::Work scan = [&](std::int64_t number, std::size_t slot) {
         RecordRange& range = slots[slot];
-        range.begin = number * rangeSize;
-        range.end = std::min(length, range.begin + rangeSize);
+        range.begin = cuts.Begin(number);
+        range.end = cuts.End(number);
         range.Clear();
         if (!range.window)
             range.window.reset(new ScanWindow(source, windowSize));
@@ -500,7 +500,7 @@ bool SDDataProvider::IndexInRanges(Host::IProgressMonitor& monitor, ByteSource& 
     };
 
     try {
-        RangePass::Run(ranges, threads, scan, merge, poll, stop);
+        RangePass::Run(cuts.Count(), threads, scan, merge, poll, stop);
     } catch (const RangeStopped&) {
         return false;
     }

@@ -357,16 +357,17 @@ ScanState GuessState(ByteSource& source, std::int64_t begin, std::int64_t origin
 std::int64_t CsvDataProvider::IndexInRanges(ByteSource& source, const RecordScan& scan, std::int64_t start,
                                             std::int64_t length, int threads, std::int64_t rangeSize)
 {
-    const std::int64_t ranges = (length - start + rangeSize - 1) / rangeSize;
+    const RangeCuts cuts(start, length, rangeSize, threads, static_cast<std::int64_t>(scan.blockSize));
+    const std::int64_t ranges = cuts.Count();
     std::vector<CsvRange> slots(RangePass::SlotCount(threads));
     std::atomic<bool> stop{false};
     // The last range reads on to the end of the data, wherever that is now.
     const auto rangeEnd = [&](std::int64_t number) {
-        return number + 1 == ranges ? INT64_MAX : start + (number + 1) * rangeSize;
+        return number + 1 == ranges ? INT64_MAX : cuts.End(number);
     };
     const RangePass::Work scanRange = [&](std::int64_t number, std::size_t slot) {
         CsvRange& range = slots[slot];
-        range.begin = start + number * rangeSize;
+        range.begin = cuts.Begin(number);
         range.offsets.clear();
         range.initial = GuessState(source, range.begin, start, number == 0, range.closedAt);
         range.final = range.initial;
