@@ -578,6 +578,12 @@ TEST(VorlatCli, BadInputGivesOneLineAndStatus1)
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     }
     EXPECT_EQ(RunTool("show --format xml").status, 2);
+    EXPECT_EQ(RunTool("--threads 0 info " + SdExample).status, 2);
+    // The thread count changes how a file is read, never what it holds.
+    const auto table = [](const Result& result) { return result.out.substr(0, result.out.find("index time")); };
+    const Result one = RunTool("--threads 1 info --no-cache " + SdExample);
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(table(one), table(RunTool("info --no-cache " + SdExample)));
     // A mistyped option names the one meant.
     const Result typo = RunTool("show " + Example + " --row 1:3");
     EXPECT_EQ(typo.status, 2);

@@ -15,6 +15,7 @@
 #include "TableFile.h"
 #include "chem/Toolkit.h"
 #include "host/Exception.h"
+#include "index/IndexOptions.h"
 
 namespace {
 
@@ -35,6 +36,10 @@ int main(int argc, char** argv)
     CLI::App app{"Opens CSV, SD, Mol2 and Quenbar files as tables, as the VorlatImportExport library shows them."};
     app.set_version_flag("--version", VersionText());
     app.require_subcommand(1);
+    int threads = 0;
+    app.add_option("--threads", threads,
+                   "Threads that index a file, given before the subcommand (default: one per processor, at most 8)")
+        ->check(CLI::Range(1, 64));
     const std::vector<vorlat::Command> commands{vorlat::AddShowCommand(app), vorlat::AddInfoCommand(app),
                                                  vorlat::AddQueryCommand(app), vorlat::AddFilterCommand(app),
                                                  vorlat::AddGroupCommand(app), vorlat::AddExportCommand(app)};
@@ -58,6 +63,8 @@ int main(int argc, char** argv)
         return code == 0 ? 0 : 2;
     }
 
+    if (threads > 0)
+        VorlatImportExport::IndexOptions::SetThreadCount(threads);
     try {
         for (const vorlat::Command& command : commands)
             if (command.app->parsed())
