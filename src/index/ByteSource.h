@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <istream>
+#include <memory>
 #include <mutex>
 
 #include <boost/shared_ptr.hpp>
@@ -51,6 +52,27 @@ private:
     std::istream& m_Stream;
     mutable std::mutex m_Mutex;
     bool m_Failed = false;
+};
+
+// Room that reads from a file land in, its first byte on a 64-byte
+// boundary. The kernel copies cached file pages several times faster to a
+// destination so aligned than to one a few bytes off (a 1 MiB buffer fresh
+// from the system starts 16 bytes into its page, which made reads 4 times
+// slower on the processors of our test machines).
+class ReadBuffer {
+public:
+    static constexpr std::size_t Alignment = 64;
+
+    explicit ReadBuffer(std::size_t size)
+        : m_Raw(new char[size + Alignment]),
+          m_Data(m_Raw.get() + (Alignment - reinterpret_cast<std::uintptr_t>(m_Raw.get()) % Alignment) % Alignment)
+    {
+    }
+    char* data() const { return m_Data; }
+
+private:
+    std::unique_ptr<char[]> m_Raw;
+    char* m_Data;
 };
 
 } // namespace VorlatImportExport

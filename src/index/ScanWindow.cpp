@@ -7,9 +7,15 @@
 namespace VorlatImportExport {
 
 ScanWindow::ScanWindow(ByteSource& source, std::size_t size)
-    : m_Source(source), m_Data(new char[(size < 64 ? 64 : size) + Padding]), m_Capacity(size < 64 ? 64 : size)
+    : m_Source(source), m_Buffer(NewBuffer(size < 64 ? 64 : size)), m_Data(m_Buffer->data()),
+      m_Capacity(size < 64 ? 64 : size)
 {
-    std::memset(m_Data.get(), 0, Padding);
+    std::memset(m_Data, 0, Padding);
+}
+
+std::unique_ptr<ReadBuffer> ScanWindow::NewBuffer(std::size_t capacity)
+{
+    return std::unique_ptr<ReadBuffer>(new ReadBuffer(ReadBuffer::Alignment + capacity + Padding));
 }
 
 void ScanWindow::Start(std::int64_t position)
@@ -23,29 +29,33 @@ bool ScanWindow::More(const char*& keep)
 {
     if (m_AtEnd)
         return false;
-    std::size_t from = static_cast<std::size_t>(keep - m_Data.get());
+    std::size_t from = static_cast<std::size_t>(keep - m_Data);
     if (from > m_Size)
         from = m_Size;
     const std::size_t kept = m_Size - from;
+    // The kept bytes go where their end, and so the read after them, lies
+    // on a 64-byte boundary.
+    const std::size_t lead = (ReadBuffer::Alignment - kept % ReadBuffer::Alignment) % ReadBuffer::Alignment;
     if (from == 0 && kept == m_Capacity) {
         // One line or item fills the window: twice the room.
         const std::size_t capacity = m_Capacity * 2;
-        std::unique_ptr<char[]> data(new char[capacity + Padding]);
-        std::memcpy(data.get(), m_Data.get(), kept);
-        m_Data = std::move(data);
+        std::unique_ptr<ReadBuffer> buffer = NewBuffer(capacity);
+        std::memcpy(buffer->data() + lead, m_Data, kept);
+        m_Buffer = std::move(buffer);
         m_Capacity = capacity;
-    } else if (from > 0) {
-        std::memmove(m_Data.get(), m_Data.get() + from, kept);
+    } else if (kept > 0) {
+        std::memmove(m_Buffer->data() + lead, m_Data + from, kept);
     }
+    m_Data = m_Buffer->data() + lead;
     m_Base += static_cast<std::int64_t>(from);
     m_Size = kept;
     const std::size_t wanted = m_Capacity - kept;
-    const std::size_t got = m_Source.ReadAt(m_Base + static_cast<std::int64_t>(kept), m_Data.get() + kept, wanted);
+    const std::size_t got = m_Source.ReadAt(m_Base + static_cast<std::int64_t>(kept), m_Data + kept, wanted);
     m_Size += got;
-    std::memset(m_Data.get() + m_Size, 0, Padding);
+    std::memset(m_Data + m_Size, 0, Padding);
     if (got < wanted)
         m_AtEnd = true;
-    keep = m_Data.get();
+    keep = m_Data;
     return got > 0;
 }
 

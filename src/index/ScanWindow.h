@@ -22,11 +22,11 @@ public:
 
     // Empties the window and places it at position; nothing is read yet.
     void Start(std::int64_t position);
-    const char* Begin() const { return m_Data.get(); }
-    const char* End() const { return m_Data.get() + m_Size; }
+    const char* Begin() const { return m_Data; }
+    const char* End() const { return m_Data + m_Size; }
     // Whether End() is the end of the data.
     bool AtEnd() const { return m_AtEnd; }
-    std::int64_t Offset(const char* p) const { return m_Base + (p - m_Data.get()); }
+    std::int64_t Offset(const char* p) const { return m_Base + (p - m_Data); }
     // Keeps the bytes from keep on, reads more after them and moves keep to
     // where its byte now is; every other pointer into the window is stale
     // afterwards. False when nothing more could be read (AtEnd() is then
@@ -44,8 +44,15 @@ public:
     std::size_t Ensure(const char*& p, std::size_t count);
 
 private:
+    // Room for capacity bytes held from any place of the buffer that puts
+    // the end of what is kept on a 64-byte boundary, and the padding.
+    static std::unique_ptr<ReadBuffer> NewBuffer(std::size_t capacity);
+
     ByteSource& m_Source;
-    std::unique_ptr<char[]> m_Data;
+    std::unique_ptr<ReadBuffer> m_Buffer;
+    // The window's first byte, in m_Buffer. Bytes are read to the end of
+    // what is kept, which More places on a 64-byte boundary: see ReadBuffer.
+    char* m_Data;
     std::size_t m_Capacity;
     std::size_t m_Size = 0;
     std::int64_t m_Base = 0;

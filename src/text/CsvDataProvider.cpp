@@ -111,7 +111,7 @@ std::size_t CsvDataProvider::MostFields(ByteSource& source) const
     // The records one after the other, read in large blocks; a record
     // larger than a block is read on its own.
     const std::size_t blockSize = std::size_t(4) << 20;
-    std::unique_ptr<char[]> block(new char[blockSize]);
+    const ReadBuffer block(blockSize);
     std::int64_t blockStart = 0;
     std::size_t blockBytes = 0;
     std::string large;
@@ -128,9 +128,9 @@ std::size_t CsvDataProvider::MostFields(ByteSource& source) const
         } else {
             if (from < blockStart || to > blockStart + static_cast<std::int64_t>(blockBytes)) {
                 blockStart = from;
-                blockBytes = source.ReadAt(from, block.get(), blockSize);
+                blockBytes = source.ReadAt(from, block.data(), blockSize);
             }
-            record = block.get() + (from - blockStart);
+            record = block.data() + (from - blockStart);
         }
         const std::size_t available =
             record == large.data() ? large.size()

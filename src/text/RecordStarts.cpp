@@ -105,7 +105,7 @@ std::int64_t ScanRecordStarts(ByteSource& source, const RecordScan& scan, std::i
                               ScanState& state, RecordStartSink& offsets, std::int64_t expectedEnd)
 {
     const std::size_t blockSize = std::max<std::size_t>(scan.blockSize, 1);
-    std::unique_ptr<char[]> block(new char[blockSize]);
+    const ReadBuffer block(blockSize);
     const std::size_t before = offsets.Count();
     std::int64_t base = from;
     NextByte quotes('"'), lineFeeds('\n'), returns('\r');
@@ -121,10 +121,10 @@ std::int64_t ScanRecordStarts(ByteSource& source, const RecordScan& scan, std::i
             (base - state.origin) % static_cast<std::int64_t>(blockSize);
         const std::int64_t blockEnd = std::min(gridEnd, stopAt);
         const std::size_t want = static_cast<std::size_t>(blockEnd - base);
-        const std::size_t n = source.ReadAt(base, block.get(), want);
+        const std::size_t n = source.ReadAt(base, block.data(), want);
         const bool atEnd = n < want;
         const bool decides = atEnd || base + static_cast<std::int64_t>(n) == gridEnd;
-        const char* const first = block.get();
+        const char* const first = block.data();
         const char* const last = first + n;
         const char* p = first;
         // A record starts at q, the byte after a record end, when a byte is
