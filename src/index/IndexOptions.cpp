@@ -33,7 +33,7 @@ void IndexOptions::SetRangeSize(std::int64_t bytes) { RangeSize = std::max<std::
 
 std::int64_t IndexOptions::GetRangeSize() { return RangeSize; }
 
-std::int64_t IndexOptions::RangeSizeFor(std::int64_t length, int threads)
+std::int64_t IndexOptions::RangeSizeFor(std::int64_t length, int threads, std::int64_t largest)
 {
     const std::int64_t set = RangeSize;
     if (set > 0)
@@ -41,7 +41,8 @@ std::int64_t IndexOptions::RangeSizeFor(std::int64_t length, int threads)
     // Enough ranges per thread that none waits long for the others at the
     // end, few enough that each is worth a thread's start.
     const std::int64_t share = length / (std::max(threads, 1) * 8);
-    return std::clamp<std::int64_t>(share, std::int64_t(4) << 20, std::int64_t(64) << 20);
+    const std::int64_t smallest = std::int64_t(4) << 20;
+    return std::clamp<std::int64_t>(share, smallest, std::max(largest, smallest));
 }
 
 RangeCuts::RangeCuts(std::int64_t start, std::int64_t end, std::int64_t rangeSize, int threads, std::int64_t unit)

@@ -25,8 +25,9 @@ public:
     // files into many ranges.
     static void SetRangeSize(std::int64_t bytes);
     static std::int64_t GetRangeSize();
-    // The range size a pass over a file of length bytes uses with threads.
-    static std::int64_t RangeSizeFor(std::int64_t length, int threads);
+    // The range size a pass over a file of length bytes uses with threads,
+    // at most largest bytes unless a size was set.
+    static std::int64_t RangeSizeFor(std::int64_t length, int threads, std::int64_t largest = std::int64_t(64) << 20);
 };
 
 // How an index pass cuts [start, end) into ranges: rangeSize bytes each,

@@ -242,7 +242,11 @@ void CsvDataProvider::IndexFromFile(std::size_t blockSize)
     // Ranges end where blocks end, so that each range decides on long
     // quoted fields as one scan through the file would.
     const std::int64_t block = static_cast<std::int64_t>(blockSize);
-    const std::int64_t rangeSize = (IndexOptions::RangeSizeFor(length - start, threads) + block - 1) / block * block;
+    // A range holds 8 bytes a row until it is merged: ranges of 4 MiB keep
+    // that memory, fresh in every pass, small (with ranges of 32 MiB, two
+    // threads' passes over 500 MB took 10-15 % longer).
+    const std::int64_t rangeSize =
+        (IndexOptions::RangeSizeFor(length - start, threads, std::int64_t(4) << 20) + block - 1) / block * block;
     bool readError = false;
     if (threads > 1 && length - start >= 2 * rangeSize) {
         std::unique_ptr<ByteSource> source;
