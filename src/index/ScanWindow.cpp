@@ -7,15 +7,15 @@
 namespace VorlatImportExport {
 
 ScanWindow::ScanWindow(ByteSource& source, std::size_t size)
-    : m_Source(source), m_Buffer(NewBuffer(size < 64 ? 64 : size)), m_Data(m_Buffer->data()),
+    : m_Source(source), m_Buffer(NewBuffer(size < 64 ? 64 : size)), m_Data(m_Buffer.data()),
       m_Capacity(size < 64 ? 64 : size)
 {
     std::memset(m_Data, 0, Padding);
 }
 
-std::unique_ptr<ReadBuffer> ScanWindow::NewBuffer(std::size_t capacity)
+ReadBuffer ScanWindow::NewBuffer(std::size_t capacity)
 {
-    return std::unique_ptr<ReadBuffer>(new ReadBuffer(ReadBuffer::Alignment + capacity + Padding));
+    return ReadBuffer(ReadBuffer::Alignment + capacity + Padding);
 }
 
 void ScanWindow::Start(std::int64_t position)
@@ -39,14 +39,14 @@ bool ScanWindow::More(const char*& keep)
     if (from == 0 && kept == m_Capacity) {
         // One line or item fills the window: twice the room.
         const std::size_t capacity = m_Capacity * 2;
-        std::unique_ptr<ReadBuffer> buffer = NewBuffer(capacity);
-        std::memcpy(buffer->data() + lead, m_Data, kept);
+        ReadBuffer buffer = NewBuffer(capacity);
+        std::memcpy(buffer.data() + lead, m_Data, kept);
         m_Buffer = std::move(buffer);
         m_Capacity = capacity;
     } else if (kept > 0) {
-        std::memmove(m_Buffer->data() + lead, m_Data + from, kept);
+        std::memmove(m_Buffer.data() + lead, m_Data + from, kept);
     }
-    m_Data = m_Buffer->data() + lead;
+    m_Data = m_Buffer.data() + lead;
     m_Base += static_cast<std::int64_t>(from);
     m_Size = kept;
     const std::size_t wanted = m_Capacity - kept;

@@ -46,10 +46,10 @@ public:
 private:
     // Room for capacity bytes held from any place of the buffer that puts
     // the end of what is kept on a 64-byte boundary, and the padding.
-    static std::unique_ptr<ReadBuffer> NewBuffer(std::size_t capacity);
+    static ReadBuffer NewBuffer(std::size_t capacity);
 
     ByteSource& m_Source;
-    std::unique_ptr<ReadBuffer> m_Buffer;
+    ReadBuffer m_Buffer;
     // The window's first byte, in m_Buffer. Bytes are read to the end of
     // what is kept, which More places on a 64-byte boundary: see ReadBuffer.
     char* m_Data;

@@ -325,8 +325,9 @@ ScanState GuessState(ByteSource& source, std::int64_t begin, std::int64_t origin
     closedAt = -1;
     if (tableStart)
         return state;
-    std::unique_ptr<char[]> bytes(new char[GuessBytes + 1]);
-    const std::size_t n = source.ReadAt(begin - 1, bytes.get(), GuessBytes + 1);
+    const ReadBuffer buffer(GuessBytes + 1);
+    const char* const bytes = buffer.data();
+    const std::size_t n = source.ReadAt(begin - 1, buffer.data(), GuessBytes + 1);
     if (n == 0)
         return state;
     const char before = bytes[0];
