@@ -140,8 +140,8 @@ void PlainMemchrScan(benchmark::State& state, const fs::path& path)
 {
     // On a 64-byte boundary, as the index's reads are: the kernel copies
     // to a buffer a few bytes off one several times more slowly.
-    const VorlatImportExport::ReadBuffer buffer(std::size_t(1) << 20);
     const std::size_t blockSize = std::size_t(1) << 20;
+    const VorlatImportExport::ReadBuffer buffer(blockSize);
     std::size_t lines = 0;
     for (auto _ : state) {
         std::ifstream in(path, std::ios::binary);

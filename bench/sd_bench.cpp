@@ -145,12 +145,11 @@ void PlainScan(benchmark::State& state, std::size_t readSize)
     // On a 64-byte boundary, as the index's reads are: the kernel copies
     // to a buffer a few bytes off one several times more slowly.
     const VorlatImportExport::ReadBuffer buffer(readSize);
-    const std::size_t blockSize = readSize;
     std::size_t lines = 0;
     for (auto _ : state) {
         const int fd = ::open(file.path.c_str(), O_RDONLY);
         lines = 0;
-        for (ssize_t n; (n = ::read(fd, buffer.data(), blockSize)) > 0;) {
+        for (ssize_t n; (n = ::read(fd, buffer.data(), readSize)) > 0;) {
             const char* p = buffer.data();
             const char* last = p + n;
             while (const void* hit = std::memchr(p, '\n', static_cast<std::size_t>(last - p))) {

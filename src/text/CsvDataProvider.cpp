@@ -326,8 +326,8 @@ ScanState GuessState(ByteSource& source, std::int64_t begin, std::int64_t origin
     if (tableStart)
         return state;
     const ReadBuffer buffer(GuessBytes + 1);
-    const char* const bytes = buffer.data();
-    const std::size_t n = source.ReadAt(begin - 1, buffer.data(), GuessBytes + 1);
+    char* const bytes = buffer.data();
+    const std::size_t n = source.ReadAt(begin - 1, bytes, GuessBytes + 1);
     if (n == 0)
         return state;
     const char before = bytes[0];
